@@ -1,0 +1,92 @@
+// Lexical analysis: the token table that every later stage reads by index, and the
+// cursor over it. The table is filled once by tokenize() and never changes afterwards.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "driver/driver.h"
+
+namespace ulvane {
+
+// ORDER TOKEN: the numbers are part of the language's definition.
+enum TokenType : int32_t {
+  TOKEN_EOF,
+  TOKEN_IDENTIFIER,
+  TOKEN_STRING,
+  TOKEN_NUMBER,
+  TOKEN_PRINT,
+  TOKEN_VAR,
+  TOKEN_IF,
+  TOKEN_WHILE,
+  TOKEN_FUNCTION,
+  TOKEN_RETURN,
+  TOKEN_LPAREN,
+  TOKEN_RPAREN,
+  TOKEN_LBRACE,
+  TOKEN_RBRACE,
+  TOKEN_COMMA,
+  TOKEN_SEMICOLON,
+  TOKEN_ASSIGN,
+  TOKEN_PLUS,
+  TOKEN_MINUS,
+  TOKEN_STAR,
+  TOKEN_SLASH,
+  TOKEN_EQ,
+  TOKEN_NEQ,
+  TOKEN_GT,
+  TOKEN_LT,
+  TOKEN_AND,
+  TOKEN_OR,
+  TOKEN_NOT,
+};
+static_assert(TOKEN_EOF == 0 && TOKEN_RETURN == 9 && TOKEN_ASSIGN == 16 && TOKEN_NOT == 27);
+
+constexpr int MAX_TOKENS = 4096;
+constexpr int MAX_TEXT = 1024;  // bytes of a token's text field, terminator included
+
+struct Token {
+  TokenType type;
+  char text[MAX_TEXT];
+  int32_t line;
+};
+
+// Written by tokenize() only; read-only while the script runs.
+extern std::array<Token, MAX_TOKENS> tokens;
+extern int32_t token_count;
+
+// Compact copies of the facts the hot paths read, kept beside the table so that a
+// loop walks a few bytes per token instead of 1 KB records. Written by tokenize().
+extern std::array<uint8_t, MAX_TOKENS> token_types;
+extern std::array<int32_t, MAX_TOKENS> token_lines;
+extern std::array<double, MAX_TOKENS> token_numbers;  // atof of each number literal
+
+// Written by the cursor operations, by run() and by execute_while().
+extern int32_t current_token;
+
+void tokenize(const char* text);
+
+[[noreturn]] void report_missing(const char* message);
+
+// The token at the cursor, as a read-only view.
+inline const Token& peek() { return tokens[current_token]; }
+
+// Takes the token at the cursor. Never touches current_line: the first token of a
+// statement is taken this way, and the next match brings the line up to date.
+inline const Token& advance() { return tokens[current_token++]; }
+
+// Takes the token at the cursor only if it has the given type; a taken token's line
+// becomes the line that errors name.
+inline bool match(TokenType type) {
+  if (token_types[current_token] != type) return false;
+  int32_t line = token_lines[current_token];
+  if (line > 0) current_line = line;
+  ++current_token;
+  return true;
+}
+
+inline void consume(TokenType type, const char* message) {
+  if (!match(type)) report_missing(message);
+}
+
+}  // namespace ulvane

@@ -1,0 +1,95 @@
+// Every statement and expression message, each from a one-line script (or a few lines where
+// the line number is the point), through the real binary.
+#include <gtest/gtest.h>
+
+#include "binary/binary.h"
+
+using namespace ulvane_test;
+
+namespace {
+
+struct ErrorCase {
+  std::string script;
+  std::string out;
+  std::string err;
+};
+
+void expect_errors(const std::vector<ErrorCase>& cases) {
+  for (const ErrorCase& c : cases) {
+    ProcessResult result = run_script(c.script);
+    EXPECT_EQ(result.out, c.out) << c.script;
+    EXPECT_EQ(result.err, c.err) << c.script;
+    EXPECT_EQ(result.status, 1) << c.script;
+  }
+}
+
+TEST(Errors, Statements) {
+  expect_errors({
+      {";", "", "[Error at line 1] Unexpected token: ;\n"},
+      {"return;", "", "[Error at line 1] Unexpected token: return\n"},
+      {"function f() {}", "", "[Error at line 1] Unexpected token: function\n"},
+      {"}", "", "[Error at line 1] Unexpected token: }\n"},
+      {"{ }", "", "[Error at line 1] Unexpected token: {\n"},
+      {"5;", "", "[Error at line 1] Unexpected token: 5\n"},
+      {"\"s\";", "", "[Error at line 1] Unexpected token: s\n"},
+      {"var x = 1; x == 1;", "", "[Error at line 1] Unexpected identifier: x\n"},
+      {"x;", "", "[Error at line 1] Unexpected identifier: x\n"},
+      {"x 5\n", "", "[Error at line 2] Unexpected identifier: x\n"},
+      {"y = 1;", "", "[Error at line 1] Undefined variable: y\n"},
+      {"print 1;", "", "[Error at line 1] Expected '(' after print (got '1')\n"},
+      {"print(1+2);", "1", "[Error at line 1] Expected ',' between arguments (got '+')\n"},
+      {"print(\"a\" \"b\");", "a", "[Error at line 1] Expected ',' between arguments (got 'b')\n"},
+      {"print(\"a\",);", "a", "[Error at line 1] Unexpected token in print: ')'\n"},
+      {"print(,\"a\");", "", "[Error at line 1] Unexpected token in print: ','\n"},
+      {"print(-1);", "", "[Error at line 1] Unexpected token in print: '-'\n"},
+      {"print(return);", "", "[Error at line 1] Unexpected token in print: 'return'\n"},
+      {"print(q);", "", "[Error at line 1] Undefined variable: q\n"},
+      {"print(1)", "1\n", "[Error at line 1] Expected ';' after print (got '')\n"},
+      {"print(1) print(2);", "1\n", "[Error at line 1] Expected ';' after print (got 'print')\n"},
+      {"print(1", "1", "[Error at line 1] Expected ',' between arguments (got '')\n"},
+      {"var 5 = 1;", "", "[Error at line 1] Expected variable name (got '5')\n"},
+      {"var print = 1;", "", "[Error at line 1] Expected variable name (got 'print')\n"},
+      {"var x 1;", "", "[Error at line 1] Expected '=' after variable name (got '1')\n"},
+      {"var x = 1", "", "[Error at line 1] Expected ';' after variable declaration (got '')\n"},
+      {"var x = \"a\" + 1;", "", "[Error at line 1] Expected ';' after variable declaration (got '+')\n"},
+      {"var x = 1; x = 2 3;", "", "[Error at line 1] Expected ';' after assignment (got '3')\n"},
+      {"var x = x;", "", "[Error at line 1] Undefined variable: x\n"},
+  });
+}
+
+TEST(Errors, Expressions) {
+  expect_errors({
+      {"var r = 1 + \"a\";", "", "[Error at line 1] Cannot use string in expression\n"},
+      {"var r = (\"a\");", "", "[Error at line 1] Cannot use string in expression\n"},
+      {"if (\"a\") { }", "", "[Error at line 1] Cannot use string in expression\n"},
+      {"var r = (1 + 2;", "", "[Error at line 1] Expected ')' (got ';')\n"},
+      {"var r = 1 <= 2;", "", "[Error at line 1] Expected expression (got '=')\n"},
+      {"var r = +1;", "", "[Error at line 1] Expected expression (got '+')\n"},
+      {"var r = ;", "", "[Error at line 1] Expected expression (got ';')\n"},
+      {"var r = 1 +", "", "[Error at line 1] Expected expression (got '')\n"},
+      {"var r = function;", "", "[Error at line 1] Expected expression (got 'function')\n"},
+      {"var r = 1 / 0;", "", "[Error at line 1] Division by zero\n"},
+      {"var r = 1 / -0;", "", "[Error at line 1] Division by zero\n"},
+      {"var r = 1 / (2 - 2);", "", "[Error at line 1] Division by zero\n"},
+      {"var r = 0 && 1/0;", "", "[Error at line 1] Division by zero\n"},
+      {"var r = 1 || nope;", "", "[Error at line 1] Undefined variable: nope\n"},
+      {"var r = a + b;", "", "[Error at line 1] Undefined variable: a\n"},
+  });
+}
+
+TEST(Errors, Blocks) {
+  expect_errors({
+      {"if 1 { }", "", "[Error at line 1] Expected '(' after 'if' (got '1')\n"},
+      {"while 1 { }", "", "[Error at line 1] Expected '(' after 'while' (got '1')\n"},
+      {"if (1 { }", "", "[Error at line 1] Expected ')' after condition (got '{')\n"},
+      {"while (0 { }", "", "[Error at line 1] Expected ')' after condition (got '{')\n"},
+      {"if (1) print(1);", "", "[Error at line 1] Expected '{' after if condition (got 'print')\n"},
+      {"while (0) print(1);", "", "[Error at line 1] Expected '{' after while condition (got 'print')\n"},
+      {"while (1/0) { }", "", "[Error at line 1] Division by zero\n"},
+      {"if () { }", "", "[Error at line 1] Expected expression (got ')')\n"},
+      // The body of a false condition is never read, but the condition always is.
+      {"while (0 + q) { }", "", "[Error at line 1] Undefined variable: q\n"},
+  });
+}
+
+}  // namespace

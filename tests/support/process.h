@@ -1,0 +1,33 @@
+// Runs the real ulvane binary (or any program) and captures what it prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ulvane_test {
+
+struct ProcessResult {
+  std::string out;   // standard output (or both streams, when merged)
+  std::string err;   // standard error
+  int status = -1;   // exit status, or -1 when ended by a signal
+  int signal = 0;    // the signal that ended it, if any
+};
+
+struct RunOptions {
+  bool merge_output = false;   // both streams into one pipe, in the order written
+  std::string stdout_path;     // send standard output to this file instead of a pipe
+  int timeout_seconds = 120;   // a hung run is killed and reported, never waited on forever
+};
+
+ProcessResult run_process(const std::vector<std::string>& argv, const RunOptions& options = {});
+
+// A fresh directory under the system's temporary folder.
+std::string make_temp_dir();
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+
+// C-style escapes for showing bytes in a failure message, and their reverse.
+std::string escape(const std::string& bytes);
+bool unescape(const std::string& text, std::string& bytes);
+
+}  // namespace ulvane_test
