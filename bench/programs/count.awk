@@ -1,0 +1,6 @@
+BEGIN {
+  n = @N@
+  i = 0
+  while (i < n) { i = i + 1 }
+  printf("%g\n", i)
+}

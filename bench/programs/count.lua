@@ -1,0 +1,4 @@
+local n = @N@
+local i = 0
+while i < n do i = i + 1 end
+print(string.format("%g", i))

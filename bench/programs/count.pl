@@ -1,0 +1,4 @@
+my $n = @N@;
+my $i = 0;
+while ($i < $n) { $i = $i + 1; }
+printf("%g\n", $i);

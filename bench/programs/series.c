@@ -1,0 +1,13 @@
+#include <stdio.h>
+int main(void) {
+  volatile double n = @N@;
+  double k = 1, sum = 0, sign = 1;
+  while (k < n + 1) {
+    sum = sum + sign / (2 * k - 1);
+    sign = -sign;
+    k = k + 1;
+  }
+  double pi = 4 * sum;
+  printf("%g %g\n", pi, sum);
+  return 0;
+}
