@@ -20,7 +20,7 @@ int32_t current_line = 1;
 
 void error(const char* format, ...) {
   // The whole line goes out in one write, so it cannot interleave with other output.
-  std::string line = "[Error at line " + std::to_string(current_line) + "] ";
+  std::string line = "[Error at line " + std::to_string(line_in_force()) + "] ";
   va_list args;
   va_start(args, format);
   va_list copy;
@@ -48,7 +48,7 @@ void run(const char* source) {
   parse_config(source);
   char* text = strip_config(source);
   tokenize(text);
-  current_token = 0;
+  move_cursor(0);
   while (token_types[current_token] != TOKEN_EOF) execute_statement();
   std::free(text);
 }

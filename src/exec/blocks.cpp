@@ -18,17 +18,16 @@ static std::array<int32_t, MAX_TOKENS> block_ends;
 // tokens count; what lies between them is never examined.
 static void skip_block() {
   int32_t open = current_token - 1;
-  if (int32_t known = block_ends[open]) {
-    current_token = known - 1;
-    return;
+  int32_t end = block_ends[open] - 1;
+  if (end < 0) {
+    end = current_token;
+    for (int depth = 1; depth > 0 && token_types[end] != TOKEN_EOF; ++end) {
+      if (token_types[end] == TOKEN_LBRACE) ++depth;
+      if (token_types[end] == TOKEN_RBRACE) --depth;
+    }
+    block_ends[open] = end + 1;
   }
-  int depth = 1;
-  while (depth > 0 && token_types[current_token] != TOKEN_EOF) {
-    uint8_t type = token_types[current_token++];
-    if (type == TOKEN_LBRACE) ++depth;
-    if (type == TOKEN_RBRACE) --depth;
-  }
-  block_ends[open] = current_token + 1;
+  move_cursor(end);
 }
 
 // if "(" expression ")" "{" statements "}"
@@ -57,19 +56,17 @@ void execute_while() {
   skip_block();
   int32_t body_end = current_token;
   for (;;) {
-    current_token = condition_start;
-    // Unlike match(), this sets the line even when it is not positive.
-    current_line = token_lines[condition_start];
+    restart_at(condition_start);
     double condition = evaluate();
     consume(TOKEN_RPAREN, "Expected ')' after condition");
     consume(TOKEN_LBRACE, "Expected '{' after while condition");
     if (condition == 0.0) {
-      current_token = body_end;
+      move_cursor(body_end);
       return;
     }
     // The closing "}" is never taken; in a body left open, a statement that would start
     // on the script's last token does not run.
-    current_token = body_start;
+    move_cursor(body_start);
     while (current_token < body_end - 1 && token_types[current_token] != TOKEN_EOF) {
       execute_statement();
     }

@@ -46,14 +46,12 @@ static void execute_print() {
       if (!first) std::putchar(' ');
       print_text(argument.text);
     } else if (match(TOKEN_IDENTIFIER)) {
-      int index = token_variable(current_token - 1);
-      if (index < 0) error("Undefined variable: %s", argument.text);
+      const Variable* variable = token_variable_or_fail(current_token - 1);
       if (!first) std::putchar(' ');
-      const Variable& variable = vars[index];
-      if (variable.is_string) {
-        print_text(variable.string);
+      if (variable->is_string) {
+        print_text(variable->string);
       } else {
-        print_number(variable.number);
+        print_number(variable->number);
       }
     } else {
       error("Unexpected token in print: '%s'", argument.text);
@@ -87,12 +85,11 @@ static void execute_assignment() {
   if (!match(TOKEN_ASSIGN)) error("Unexpected identifier: %s", tokens[name_token].text);
   // The target is looked up before the right-hand side is read, so an undefined target
   // is reported even when the right-hand side is faulty.
-  int index = token_variable(name_token);
-  if (index < 0) error("Undefined variable: %s", tokens[name_token].text);
+  Variable* target = token_variable_or_fail(name_token);
   if (match(TOKEN_STRING)) {
-    set_string(index, tokens[current_token - 1].text);
+    set_string(target, tokens[current_token - 1].text);
   } else {
-    set_number(index, evaluate());
+    set_number(target, evaluate());
   }
   consume(TOKEN_SEMICOLON, "Expected ';' after assignment");
 }

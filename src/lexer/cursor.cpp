@@ -7,6 +7,7 @@
 namespace ulvane {
 
 int32_t current_token = 0;
+int32_t line_anchor = 0;
 
 // The failing half of consume(), kept out of line so the hot path stays small.
 void report_missing(const char* message) {

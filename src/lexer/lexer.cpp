@@ -157,6 +157,8 @@ static const char* lex_operator(const char* p) {
 void tokenize(const char* text) {
   token_count = 0;
   current_line = 1;
+  current_token = 0;
+  line_anchor = 0;
   const char* p = text;
   for (;;) {
     p = skip_whitespace_and_comments(p);

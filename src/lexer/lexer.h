@@ -64,24 +64,55 @@ extern std::array<double, MAX_TOKENS> token_numbers;  // atof of each number lit
 // Written by the cursor operations, by run() and by execute_while().
 extern int32_t current_token;
 
+// Errors name the line of the most recently taken token. Taking tokens is the hottest step
+// of all, so take() only moves the cursor on: while the cursor has moved only by takes
+// since it stood at line_anchor, the line in force is that of the token just before it,
+// and current_line is brought up to date only when the cursor moves in any other way.
+// Every token but the end token has a positive line (a script text is shorter than 2 GiB),
+// and the end token is never taken.
+extern int32_t line_anchor;
+
 void tokenize(const char* text);
 
 [[noreturn]] void report_missing(const char* message);
 
+inline int32_t line_in_force() {
+  return current_token != line_anchor ? token_lines[current_token - 1] : current_line;
+}
+
+// Moves the cursor other than by taking a token: the line in force stays as it was.
+inline void move_cursor(int32_t to) {
+  current_line = line_in_force();
+  current_token = to;
+  line_anchor = to;
+}
+
+// Moves the cursor back to the start of a loop's condition, whose line becomes the line
+// in force even before its first token is taken again.
+inline void restart_at(int32_t to) {
+  current_line = token_lines[to];
+  current_token = to;
+  line_anchor = to;
+}
+
 // The token at the cursor, as a read-only view.
 inline const Token& peek() { return tokens[current_token]; }
 
-// Takes the token at the cursor. Never touches current_line: the first token of a
+// Takes the token at the cursor without touching the line: the first token of a
 // statement is taken this way, and the next match brings the line up to date.
-inline const Token& advance() { return tokens[current_token++]; }
+inline const Token& advance() {
+  move_cursor(current_token + 1);
+  return tokens[current_token - 1];
+}
 
-// Takes the token at the cursor only if it has the given type; a taken token's line
-// becomes the line that errors name.
+// Takes the token at the cursor as match() does once its type is known to fit: its line
+// becomes the line in force. Returns the token's type.
+inline TokenType take() { return static_cast<TokenType>(token_types[current_token++]); }
+
+// Takes the token at the cursor only if it has the given type.
 inline bool match(TokenType type) {
   if (token_types[current_token] != type) return false;
-  int32_t line = token_lines[current_token];
-  if (line > 0) current_line = line;
-  ++current_token;
+  take();
   return true;
 }
 

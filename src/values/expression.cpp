@@ -5,107 +5,130 @@
 #include "lexer/lexer.h"
 #include "values/values.h"
 
+#define ULVANE_INLINE [[gnu::always_inline]] inline
+
 namespace ulvane {
 
-static double parse_logic_or();
+// Which binary level an operator belongs to, from the loosest to the tightest; 0 for any
+// other token. One lookup tells every level whether its loop goes on.
+enum Level : uint8_t { NOT_BINARY, LEVEL_OR, LEVEL_AND, LEVEL_COMPARISON, LEVEL_TERM, LEVEL_FACTOR };
+
+static constexpr std::array<uint8_t, 28> binary_levels = [] {
+  std::array<uint8_t, 28> levels{};
+  levels[TOKEN_OR] = LEVEL_OR;
+  levels[TOKEN_AND] = LEVEL_AND;
+  levels[TOKEN_EQ] = levels[TOKEN_NEQ] = levels[TOKEN_GT] = levels[TOKEN_LT] = LEVEL_COMPARISON;
+  levels[TOKEN_PLUS] = levels[TOKEN_MINUS] = LEVEL_TERM;
+  levels[TOKEN_STAR] = levels[TOKEN_SLASH] = LEVEL_FACTOR;
+  return levels;
+}();
+
+static Level level_at_cursor() {
+  return static_cast<Level>(binary_levels[token_types[current_token]]);
+}
 
 static double truth(bool condition) { return condition ? 1.0 : 0.0; }
 
-// primary = number | identifier | "(" expression ")"
-static double parse_primary() {
-  if (match(TOKEN_NUMBER)) return token_numbers[current_token - 1];
-  if (match(TOKEN_STRING)) error("Cannot use string in expression");
-  if (match(TOKEN_IDENTIFIER)) {
-    int index = token_variable(current_token - 1);
-    if (index < 0) error("Undefined variable: %s", tokens[current_token - 1].text);
-    // A variable that holds a string still reads as its number.
-    return vars[index].number;
-  }
-  if (match(TOKEN_LPAREN)) {
-    double value = parse_logic_or();
-    consume(TOKEN_RPAREN, "Expected ')'");
-    return value;
-  }
+[[noreturn, gnu::cold]] static void string_in_expression() {
+  error("Cannot use string in expression");
+}
+
+[[noreturn, gnu::cold]] static void expected_expression() {
   error("Expected expression (got '%s')", peek().text);
 }
 
+[[noreturn, gnu::cold]] static void division_by_zero() { error("Division by zero"); }
+
+// primary = number | identifier | "(" expression ")"
+ULVANE_INLINE static double parse_primary() {
+  switch (token_types[current_token]) {
+    case TOKEN_NUMBER:
+      take();
+      return token_numbers[current_token - 1];
+    case TOKEN_IDENTIFIER:
+      take();
+      // A variable that holds a string still reads as its number.
+      return token_variable_or_fail(current_token - 1)->number;
+    case TOKEN_STRING:
+      take();
+      string_in_expression();
+    case TOKEN_LPAREN: {
+      take();
+      double value = evaluate();
+      consume(TOKEN_RPAREN, "Expected ')'");
+      return value;
+    }
+    default:
+      expected_expression();
+  }
+}
+
+static double parse_prefixed();
+
 // unary = "!" unary | "-" unary | primary
-static double parse_unary() {
-  if (match(TOKEN_NOT)) return truth(parse_unary() == 0.0);
-  // A sign flip, so -0 is -0.0.
-  if (match(TOKEN_MINUS)) return -parse_unary();
+ULVANE_INLINE static double parse_unary() {
+  uint8_t type = token_types[current_token];
+  if (type == TOKEN_NOT || type == TOKEN_MINUS) return parse_prefixed();
   return parse_primary();
 }
 
-// factor = unary { ("*" | "/") unary }
-static double parse_factor() {
-  double left = parse_unary();
-  while (match(TOKEN_STAR) || match(TOKEN_SLASH)) {
-    TokenType op = tokens[current_token - 1].type;
-    double right = parse_unary();
-    if (op == TOKEN_STAR) {
-      left = left * right;
-    } else {
+// The prefix half of unary, out of line because it recurses.
+[[gnu::noinline]] static double parse_prefixed() {
+  if (match(TOKEN_NOT)) return truth(parse_unary() == 0.0);
+  take();
+  // A sign flip, so -0 is -0.0.
+  return -parse_unary();
+}
+
+// The binary levels, loosest first; every one is a left-associative loop of the same shape:
+//   logic_or   = logic_and { "||" logic_and }
+//   logic_and  = comparison { "&&" comparison }
+//   comparison = term { ("==" | "!=" | ">" | "<") term }
+//   term       = factor { ("+" | "-") factor }
+//   factor     = unary { ("*" | "/") unary }
+// so one loop walks them all. Given the first operand already read, it takes every
+// operator of `lowest` or a tighter level; the right operand of an operator extends over
+// all operators tighter than it, exactly as the nested loops of the rules would read it.
+// Tokens are taken, and errors raised, in the same order as those loops.
+static double apply(TokenType op, double left, double right) {
+  switch (op) {
+    case TOKEN_STAR: return left * right;
+    case TOKEN_SLASH:
       // -0.0 compares equal to 0.0; NaN does not.
-      if (right == 0.0) error("Division by zero");
-      left = left / right;
-    }
+      if (right == 0.0) division_by_zero();
+      return left / right;
+    case TOKEN_PLUS: return left + right;
+    case TOKEN_MINUS: return left - right;
+    case TOKEN_EQ: return truth(left == right);
+    case TOKEN_NEQ: return truth(left != right);
+    case TOKEN_GT: return truth(left > right);
+    case TOKEN_LT: return truth(left < right);
+    // Both sides of && and || have always been computed: an error on the right is
+    // raised even when the left already decides the result.
+    case TOKEN_AND: return truth(left != 0.0 && right != 0.0);
+    default: return truth(left != 0.0 || right != 0.0);
   }
-  return left;
 }
 
-// term = factor { ("+" | "-") factor }
-static double parse_term() {
-  double left = parse_factor();
-  while (match(TOKEN_PLUS) || match(TOKEN_MINUS)) {
-    TokenType op = tokens[current_token - 1].type;
-    double right = parse_factor();
-    left = op == TOKEN_PLUS ? left + right : left - right;
-  }
-  return left;
-}
+static double parse_tighter(double left, Level lowest);
 
-// comparison = term { ("==" | "!=" | ">" | "<") term }
-static double parse_comparison() {
-  double left = parse_term();
+ULVANE_INLINE static double parse_binary(double left, Level lowest) {
   for (;;) {
-    if (match(TOKEN_EQ)) {
-      left = truth(left == parse_term());
-    } else if (match(TOKEN_NEQ)) {
-      left = truth(left != parse_term());
-    } else if (match(TOKEN_GT)) {
-      left = truth(left > parse_term());
-    } else if (match(TOKEN_LT)) {
-      left = truth(left < parse_term());
-    } else {
-      return left;
-    }
+    Level level = level_at_cursor();
+    if (level < lowest) return left;
+    TokenType op = take();
+    double right = parse_unary();
+    if (level_at_cursor() > level) right = parse_tighter(right, static_cast<Level>(level + 1));
+    left = apply(op, left, right);
   }
 }
 
-// logic_and = comparison { "&&" comparison }
-// Both sides are always computed: an error on the right is raised even when the left
-// already decides the result.
-static double parse_logic_and() {
-  double left = parse_comparison();
-  while (match(TOKEN_AND)) {
-    double right = parse_comparison();
-    left = truth(left != 0.0 && right != 0.0);
-  }
-  return left;
+// The right operand of an operator, when tighter operators follow it; out of line because
+// it recurses.
+[[gnu::noinline]] static double parse_tighter(double left, Level lowest) {
+  return parse_binary(left, lowest);
 }
 
-// logic_or = logic_and { "||" logic_and }
-// No short-circuit here either.
-static double parse_logic_or() {
-  double left = parse_logic_and();
-  while (match(TOKEN_OR)) {
-    double right = parse_logic_and();
-    left = truth(left != 0.0 || right != 0.0);
-  }
-  return left;
-}
-
-double evaluate() { return parse_logic_or(); }
+double evaluate() { return parse_binary(parse_unary(), LEVEL_OR); }
 
 }  // namespace ulvane

@@ -25,17 +25,38 @@ extern int32_t var_count;
 // Index of the first entry named name, or -1.
 int find_variable(const char* name);
 
-// find_variable() of the identifier at token index `token`, remembered once found.
-int token_variable(int32_t token);
+// Per token, the entry the identifier there names, once it has been found. Sound because
+// entries are only appended and the first entry of a name wins; a name not yet found is
+// looked up again the next time.
+extern std::array<Variable*, MAX_TOKENS> token_entries;
+Variable* find_token_variable(int32_t token);
+[[noreturn]] void undefined_variable(int32_t token);
 
-// Appends an entry, failing when the table is full. Called after the name and "="
-// have been taken and before the initial value is computed.
+// find_variable() of the identifier at token index `token`, or null.
+inline Variable* token_variable(int32_t token) {
+  Variable* entry = token_entries[token];
+  return entry ? entry : find_token_variable(token);
+}
+
+// As token_variable(), but a name that is no variable is an error.
+inline Variable* token_variable_or_fail(int32_t token) {
+  Variable* entry = token_variable(token);
+  if (!entry) undefined_variable(token);
+  return entry;
+}
+
+// Declaring appends an entry, failing when the table is full. The check comes after the
+// name and "=" have been taken and before the initial value is computed.
 void check_variable_capacity();
 void declare_number(const char* name, double number);
 void declare_string(const char* name, const char* string);
 
-void set_number(int index, double number);
-void set_string(int index, const char* string);
+// Each assignment changes one side only; the other keeps what it held.
+inline void set_number(Variable* entry, double number) {
+  entry->number = number;
+  entry->is_string = 0;
+}
+void set_string(Variable* entry, const char* string);
 
 double evaluate();
 

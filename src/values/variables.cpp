@@ -11,10 +11,7 @@ namespace ulvane {
 std::array<Variable, MAX_VARIABLES> vars;
 int32_t var_count = 0;
 
-// Per identifier token, 1 + the entry it names once it has been found, else 0. Sound
-// because entries are only appended and the first entry of a name wins; a name not yet
-// found is looked up again the next time.
-static std::array<int32_t, MAX_TOKENS> resolved;
+std::array<Variable*, MAX_TOKENS> token_entries;
 
 static void copy_text(char* field, size_t size, const char* text) {
   size_t length = std::strlen(text);
@@ -30,13 +27,14 @@ int find_variable(const char* name) {
   return -1;
 }
 
-int token_variable(int32_t token) {
-  int32_t known = resolved[token];
-  if (known) return known - 1;
+Variable* find_token_variable(int32_t token) {
   int index = find_variable(tokens[token].text);
-  if (index >= 0) resolved[token] = index + 1;
-  return index;
+  if (index < 0) return nullptr;
+  token_entries[token] = &vars[index];
+  return &vars[index];
 }
+
+void undefined_variable(int32_t token) { error("Undefined variable: %s", tokens[token].text); }
 
 void check_variable_capacity() {
   if (var_count >= MAX_VARIABLES) error("Too many variables (max %d)", MAX_VARIABLES);
@@ -62,15 +60,9 @@ void declare_string(const char* name, const char* string) {
   ++var_count;
 }
 
-// Each assignment changes one side only; the other keeps what it held.
-void set_number(int index, double number) {
-  vars[index].number = number;
-  vars[index].is_string = 0;
-}
-
-void set_string(int index, const char* string) {
-  copy_text(vars[index].string, sizeof vars[index].string, string);
-  vars[index].is_string = 1;
+void set_string(Variable* entry, const char* string) {
+  copy_text(entry->string, sizeof entry->string, string);
+  entry->is_string = 1;
 }
 
 }  // namespace ulvane
