@@ -40,7 +40,7 @@ static double truth(bool condition) { return condition ? 1.0 : 0.0; }
 [[noreturn, gnu::cold]] static void division_by_zero() { error("Division by zero"); }
 
 // primary = number | identifier | "(" expression ")"
-ULVANE_INLINE static double parse_primary() {
+[[gnu::noinline]] static double parse_primary() {
   switch (token_types[current_token]) {
     case TOKEN_NUMBER:
       take();
@@ -63,21 +63,31 @@ ULVANE_INLINE static double parse_primary() {
   }
 }
 
-static double parse_prefixed();
+static double parse_unary();
 
-// unary = "!" unary | "-" unary | primary
-ULVANE_INLINE static double parse_unary() {
-  uint8_t type = token_types[current_token];
-  if (type == TOKEN_NOT || type == TOKEN_MINUS) return parse_prefixed();
-  return parse_primary();
+// An operand of a binary operator: a number, or a variable already found, is read on the
+// spot; everything else goes through the unary rule.
+ULVANE_INLINE static double parse_operand() {
+  int32_t at = current_token;
+  uint8_t type = token_types[at];
+  if (type == TOKEN_IDENTIFIER) {
+    if (const Variable* entry = token_entries[at]) {
+      current_token = at + 1;
+      return entry->number;
+    }
+  } else if (type == TOKEN_NUMBER) {
+    current_token = at + 1;
+    return token_numbers[at];
+  }
+  return parse_unary();
 }
 
-// The prefix half of unary, out of line because it recurses.
-[[gnu::noinline]] static double parse_prefixed() {
-  if (match(TOKEN_NOT)) return truth(parse_unary() == 0.0);
-  take();
+// unary = "!" unary | "-" unary | primary
+[[gnu::noinline]] static double parse_unary() {
+  if (match(TOKEN_NOT)) return truth(parse_operand() == 0.0);
   // A sign flip, so -0 is -0.0.
-  return -parse_unary();
+  if (match(TOKEN_MINUS)) return -parse_operand();
+  return parse_primary();
 }
 
 // The binary levels, loosest first; every one is a left-associative loop of the same shape:
@@ -117,7 +127,7 @@ ULVANE_INLINE static double parse_binary(double left, Level lowest) {
     Level level = level_at_cursor();
     if (level < lowest) return left;
     TokenType op = take();
-    double right = parse_unary();
+    double right = parse_operand();
     if (level_at_cursor() > level) right = parse_tighter(right, static_cast<Level>(level + 1));
     left = apply(op, left, right);
   }
@@ -129,6 +139,6 @@ ULVANE_INLINE static double parse_binary(double left, Level lowest) {
   return parse_binary(left, lowest);
 }
 
-double evaluate() { return parse_binary(parse_unary(), LEVEL_OR); }
+double evaluate() { return parse_binary(parse_operand(), LEVEL_OR); }
 
 }  // namespace ulvane
