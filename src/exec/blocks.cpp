@@ -58,15 +58,15 @@ void execute_while() {
   for (;;) {
     restart_at(condition_start);
     double condition = evaluate();
-    consume(TOKEN_RPAREN, "Expected ')' after condition");
-    consume(TOKEN_LBRACE, "Expected '{' after while condition");
+    // The condition ends where it did on the first pass, which found the ")" and "{" after
+    // it: they are taken again by stepping over them.
+    current_token = body_start;
     if (condition == 0.0) {
       move_cursor(body_end);
       return;
     }
     // The closing "}" is never taken; in a body left open, a statement that would start
     // on the script's last token does not run.
-    move_cursor(body_start);
     while (current_token < body_end - 1 && token_types[current_token] != TOKEN_EOF) {
       execute_statement();
     }

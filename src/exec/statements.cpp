@@ -27,7 +27,7 @@ static void print_number(double number) {
 
 // print "(" [ argument { "," argument } ] ")"; the caller takes the ";".
 // Arguments are single tokens: a number literal prints exactly as it was written.
-static void execute_print() {
+[[gnu::noinline]] static void execute_print() {
   consume(TOKEN_LPAREN, "Expected '(' after print");
   bool first = true;
   bool newline = print_newline != 0;
@@ -63,7 +63,7 @@ static void execute_print() {
 }
 
 // var name "=" ( string | expression ) ";"
-static void execute_var() {
+[[gnu::noinline]] static void execute_var() {
   consume(TOKEN_IDENTIFIER, "Expected variable name");
   const char* name = tokens[current_token - 1].text;
   consume(TOKEN_ASSIGN, "Expected '=' after variable name");

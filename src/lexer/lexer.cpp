@@ -13,6 +13,7 @@ int32_t token_count = 0;
 std::array<uint8_t, MAX_TOKENS> token_types;
 std::array<int32_t, MAX_TOKENS> token_lines;
 std::array<double, MAX_TOKENS> token_numbers;
+std::array<uint8_t, MAX_TOKENS> token_levels;
 
 // Longest word or number: one less than a variable name's 64-byte field.
 constexpr int MAX_WORD = 63;
@@ -31,15 +32,20 @@ constexpr Keyword keywords[] = {
 struct Operator {
   std::string_view text;
   TokenType type;
+  BinaryLevel level;
 };
 
 // Two-character operators are tried before the one-character ones, in this order.
 constexpr Operator operators[] = {
-    {"==", TOKEN_EQ},     {"!=", TOKEN_NEQ},    {"&&", TOKEN_AND},      {"||", TOKEN_OR},
-    {"(", TOKEN_LPAREN},  {")", TOKEN_RPAREN},  {"{", TOKEN_LBRACE},    {"}", TOKEN_RBRACE},
-    {",", TOKEN_COMMA},   {";", TOKEN_SEMICOLON}, {"=", TOKEN_ASSIGN},  {"+", TOKEN_PLUS},
-    {"-", TOKEN_MINUS},   {"*", TOKEN_STAR},    {"/", TOKEN_SLASH},     {">", TOKEN_GT},
-    {"<", TOKEN_LT},      {"!", TOKEN_NOT},
+    {"==", TOKEN_EQ, LEVEL_COMPARISON},   {"!=", TOKEN_NEQ, LEVEL_COMPARISON},
+    {"&&", TOKEN_AND, LEVEL_AND},         {"||", TOKEN_OR, LEVEL_OR},
+    {"(", TOKEN_LPAREN, NOT_BINARY},      {")", TOKEN_RPAREN, NOT_BINARY},
+    {"{", TOKEN_LBRACE, NOT_BINARY},      {"}", TOKEN_RBRACE, NOT_BINARY},
+    {",", TOKEN_COMMA, NOT_BINARY},       {";", TOKEN_SEMICOLON, NOT_BINARY},
+    {"=", TOKEN_ASSIGN, NOT_BINARY},      {"+", TOKEN_PLUS, LEVEL_TERM},
+    {"-", TOKEN_MINUS, LEVEL_TERM},       {"*", TOKEN_STAR, LEVEL_FACTOR},
+    {"/", TOKEN_SLASH, LEVEL_FACTOR},     {">", TOKEN_GT, LEVEL_COMPARISON},
+    {"<", TOKEN_LT, LEVEL_COMPARISON},    {"!", TOKEN_NOT, NOT_BINARY},
 };
 
 static bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -55,7 +61,8 @@ static void count_newline() {
   current_line = static_cast<int32_t>(static_cast<uint32_t>(current_line) + 1u);
 }
 
-static void add_token(TokenType type, const char* text, size_t length) {
+static void add_token(TokenType type, const char* text, size_t length,
+                      BinaryLevel level = NOT_BINARY) {
   if (token_count >= MAX_TOKENS) error("Too many tokens (max %d)", MAX_TOKENS);
   Token& token = tokens[token_count];
   if (length > MAX_TEXT - 1) length = MAX_TEXT - 1;
@@ -66,6 +73,7 @@ static void add_token(TokenType type, const char* text, size_t length) {
   token_types[token_count] = static_cast<uint8_t>(type);
   token_lines[token_count] = current_line;
   token_numbers[token_count] = type == TOKEN_NUMBER ? std::atof(token.text) : 0.0;
+  token_levels[token_count] = level;
   ++token_count;
 }
 
@@ -147,7 +155,7 @@ static const char* lex_word(const char* p) {
 static const char* lex_operator(const char* p) {
   for (const Operator& op : operators) {
     if (op.text[0] == p[0] && (op.text.size() == 1 || op.text[1] == p[1])) {
-      add_token(op.type, p, op.text.size());
+      add_token(op.type, p, op.text.size(), op.level);
       return p + op.text.size();
     }
   }

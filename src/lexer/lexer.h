@@ -60,6 +60,17 @@ extern int32_t token_count;
 extern std::array<uint8_t, MAX_TOKENS> token_types;
 extern std::array<int32_t, MAX_TOKENS> token_lines;
 extern std::array<double, MAX_TOKENS> token_numbers;  // atof of each number literal
+extern std::array<uint8_t, MAX_TOKENS> token_levels;  // how tightly a binary operator binds
+
+// Binding of the binary operators, loosest first; every other token has NOT_BINARY.
+enum BinaryLevel : uint8_t {
+  NOT_BINARY,
+  LEVEL_OR,          // ||
+  LEVEL_AND,         // &&
+  LEVEL_COMPARISON,  // == != > <
+  LEVEL_TERM,        // + -
+  LEVEL_FACTOR,      // * /
+};
 
 // Written by the cursor operations, by run() and by execute_while().
 extern int32_t current_token;

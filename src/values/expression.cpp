@@ -9,22 +9,8 @@
 
 namespace ulvane {
 
-// Which binary level an operator belongs to, from the loosest to the tightest; 0 for any
-// other token. One lookup tells every level whether its loop goes on.
-enum Level : uint8_t { NOT_BINARY, LEVEL_OR, LEVEL_AND, LEVEL_COMPARISON, LEVEL_TERM, LEVEL_FACTOR };
-
-static constexpr std::array<uint8_t, 28> binary_levels = [] {
-  std::array<uint8_t, 28> levels{};
-  levels[TOKEN_OR] = LEVEL_OR;
-  levels[TOKEN_AND] = LEVEL_AND;
-  levels[TOKEN_EQ] = levels[TOKEN_NEQ] = levels[TOKEN_GT] = levels[TOKEN_LT] = LEVEL_COMPARISON;
-  levels[TOKEN_PLUS] = levels[TOKEN_MINUS] = LEVEL_TERM;
-  levels[TOKEN_STAR] = levels[TOKEN_SLASH] = LEVEL_FACTOR;
-  return levels;
-}();
-
-static Level level_at_cursor() {
-  return static_cast<Level>(binary_levels[token_types[current_token]]);
+static BinaryLevel level_at_cursor() {
+  return static_cast<BinaryLevel>(token_levels[current_token]);
 }
 
 static double truth(bool condition) { return condition ? 1.0 : 0.0; }
@@ -43,6 +29,7 @@ static double truth(bool condition) { return condition ? 1.0 : 0.0; }
 [[gnu::noinline]] static double parse_primary() {
   switch (token_types[current_token]) {
     case TOKEN_NUMBER:
+      operand_slots[current_token] = &token_numbers[current_token];
       take();
       return token_numbers[current_token - 1];
     case TOKEN_IDENTIFIER:
@@ -66,18 +53,12 @@ static double truth(bool condition) { return condition ? 1.0 : 0.0; }
 static double parse_unary();
 
 // An operand of a binary operator: a number, or a variable already found, is read on the
-// spot; everything else goes through the unary rule.
+// spot from its slot; everything else goes through the unary rule.
 ULVANE_INLINE static double parse_operand() {
   int32_t at = current_token;
-  uint8_t type = token_types[at];
-  if (type == TOKEN_IDENTIFIER) {
-    if (const Variable* entry = token_entries[at]) {
-      current_token = at + 1;
-      return entry->number;
-    }
-  } else if (type == TOKEN_NUMBER) {
+  if (const double* slot = operand_slots[at]) {
     current_token = at + 1;
-    return token_numbers[at];
+    return *slot;
   }
   return parse_unary();
 }
@@ -120,22 +101,22 @@ static double apply(TokenType op, double left, double right) {
   }
 }
 
-static double parse_tighter(double left, Level lowest);
+static double parse_tighter(double left, BinaryLevel lowest);
 
-ULVANE_INLINE static double parse_binary(double left, Level lowest) {
+ULVANE_INLINE static double parse_binary(double left, BinaryLevel lowest) {
   for (;;) {
-    Level level = level_at_cursor();
+    BinaryLevel level = level_at_cursor();
     if (level < lowest) return left;
     TokenType op = take();
     double right = parse_operand();
-    if (level_at_cursor() > level) right = parse_tighter(right, static_cast<Level>(level + 1));
+    if (level_at_cursor() > level) right = parse_tighter(right, static_cast<BinaryLevel>(level + 1));
     left = apply(op, left, right);
   }
 }
 
 // The right operand of an operator, when tighter operators follow it; out of line because
 // it recurses.
-[[gnu::noinline]] static double parse_tighter(double left, Level lowest) {
+[[gnu::noinline]] static double parse_tighter(double left, BinaryLevel lowest) {
   return parse_binary(left, lowest);
 }
 

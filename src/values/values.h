@@ -29,6 +29,10 @@ int find_variable(const char* name);
 // entries are only appended and the first entry of a name wins; a name not yet found is
 // looked up again the next time.
 extern std::array<Variable*, MAX_TOKENS> token_entries;
+
+// Per token, where the value of the operand there is read from once it is known: the
+// number of a literal, or the number of the entry an identifier names.
+extern std::array<const double*, MAX_TOKENS> operand_slots;
 Variable* find_token_variable(int32_t token);
 [[noreturn]] void undefined_variable(int32_t token);
 

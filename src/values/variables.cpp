@@ -12,6 +12,7 @@ std::array<Variable, MAX_VARIABLES> vars;
 int32_t var_count = 0;
 
 std::array<Variable*, MAX_TOKENS> token_entries;
+std::array<const double*, MAX_TOKENS> operand_slots;
 
 static void copy_text(char* field, size_t size, const char* text) {
   size_t length = std::strlen(text);
@@ -31,6 +32,7 @@ Variable* find_token_variable(int32_t token) {
   int index = find_variable(tokens[token].text);
   if (index < 0) return nullptr;
   token_entries[token] = &vars[index];
+  operand_slots[token] = &vars[index].number;
   return &vars[index];
 }
 
