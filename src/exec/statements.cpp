@@ -1,5 +1,6 @@
 // Statement dispatcher and the statements that do not branch: print, var and assignment.
 // Owns print_newline.
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -16,13 +17,22 @@ int32_t print_newline = 1;
 
 static void print_text(const char* text) { std::fputs(text, stdout); }
 
-// "%g", except that every NaN prints as "nan", whatever its sign bit.
+// "%g", except that every NaN prints as "nan", whatever its sign bit. to_chars with a
+// precision writes exactly printf's digits, without its format parsing and big-number
+// arithmetic.
 static void print_number(double number) {
   if (std::isnan(number)) {
     print_text("nan");
-  } else {
-    std::printf("%g", number);
+    return;
   }
+#if defined(__cpp_lib_to_chars)
+  char text[32];
+  std::to_chars_result result =
+      std::to_chars(text, text + sizeof text, number, std::chars_format::general, 6);
+  std::fwrite(text, 1, static_cast<size_t>(result.ptr - text), stdout);
+#else
+  std::printf("%g", number);
+#endif
 }
 
 // print "(" [ argument { "," argument } ] ")"; the caller takes the ";".

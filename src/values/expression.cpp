@@ -13,7 +13,8 @@ static BinaryLevel level_at_cursor() {
   return static_cast<BinaryLevel>(token_levels[current_token]);
 }
 
-static double truth(bool condition) { return condition ? 1.0 : 0.0; }
+// 1.0 or 0.0, computed without a branch: comparisons in scripts often go either way.
+static double truth(bool condition) { return static_cast<double>(static_cast<int>(condition)); }
 
 [[noreturn, gnu::cold]] static void string_in_expression() {
   error("Cannot use string in expression");
@@ -96,8 +97,8 @@ static double apply(TokenType op, double left, double right) {
     case TOKEN_LT: return truth(left < right);
     // Both sides of && and || have always been computed: an error on the right is
     // raised even when the left already decides the result.
-    case TOKEN_AND: return truth(left != 0.0 && right != 0.0);
-    default: return truth(left != 0.0 || right != 0.0);
+    case TOKEN_AND: return truth((left != 0.0) & (right != 0.0));
+    default: return truth((left != 0.0) | (right != 0.0));
   }
 }
 
