@@ -1,9 +1,10 @@
-// Guide checker: runs every example of a Markdown guide through the real binary and compares
-// what it prints with what the guide shows, byte for byte. An example is a fenced block
-// tagged `ulvane`; the next fenced blocks tagged `output` (standard output) and `error`
-// (standard error, exit status 1) hold what it prints. No output block means it prints
-// nothing; no error block means it ends with status 0.
-// Usage: guide_check ULVANE GUIDE.md
+// Guide checker: runs every example of a guide through the real binary and compares what it
+// prints with what the guide shows, byte for byte. An example is a block tagged `ulvane`; the
+// next blocks tagged `output` (standard output) and `error` (standard error, exit status 1)
+// hold what it prints. No output block means it prints nothing; no error block means it ends
+// with status 0. In Markdown a block is fenced with ``` and tagged after the opening fence;
+// in a manual page it runs from .EX to .EE, tagged by a comment line `.\" TAG` just before.
+// Usage: guide_check ULVANE GUIDE.md|PAGE.1
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,9 +16,9 @@ using ulvane_test::escape;
 namespace {
 
 struct Block {
-  std::string tag;   // the word after the opening fence
+  std::string tag;   // what kind of block: ulvane, output, error or another
   std::string text;  // every line of the block, each with its newline
-  int line = 0;      // line of the opening fence
+  int line = 0;      // line where the block opens
 };
 
 struct Example {
@@ -38,19 +39,42 @@ std::vector<std::string> split_lines(const std::string& text) {
   return lines;
 }
 
-bool is_fence(const std::string& line) { return line.rfind("```", 0) == 0; }
+bool starts_with(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
 
-// The fenced blocks in order; an unclosed block is a problem.
+// A manual page line as it is shown: roff writes a backslash as \e and a minus as \-.
+std::string unescape_roff(const std::string& line) {
+  std::string text;
+  for (size_t i = 0; i < line.size(); ++i) {
+    char next = i + 1 < line.size() ? line[i + 1] : '\0';
+    if (line[i] == '\\' && (next == 'e' || next == '-')) {
+      text += next == 'e' ? '\\' : '-';
+      ++i;
+    } else {
+      text += line[i];
+    }
+  }
+  return text;
+}
+
+// The blocks in order, Markdown fences and .EX blocks alike; an unclosed block is a problem.
 bool read_blocks(const std::string& guide, std::vector<Block>& blocks, std::string& problem) {
   std::vector<std::string> lines = split_lines(guide);
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (!is_fence(lines[i])) continue;
+    bool fenced = starts_with(lines[i], "```");
+    if (!fenced && lines[i] != ".EX") continue;
     Block block;
     block.line = static_cast<int>(i) + 1;
-    std::string info = lines[i].substr(3);
-    block.tag = info.substr(0, info.find(' '));
+    if (fenced) {
+      std::string info = lines[i].substr(3);
+      block.tag = info.substr(0, info.find(' '));
+    } else if (i > 0 && starts_with(lines[i - 1], ".\\\" ")) {
+      block.tag = lines[i - 1].substr(4);
+    }
     size_t j = i + 1;
-    while (j < lines.size() && !is_fence(lines[j])) block.text += lines[j++] + "\n";
+    while (j < lines.size() && !(fenced ? starts_with(lines[j], "```") : lines[j] == ".EE")) {
+      block.text += (fenced ? lines[j] : unescape_roff(lines[j])) + "\n";
+      ++j;
+    }
     if (j == lines.size()) {
       problem = "line " + std::to_string(block.line) + ": block is never closed";
       return false;
