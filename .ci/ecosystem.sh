@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# CI for what ships beside the interpreter: installs the tools that the manual page, package
+# and Vim tests need, makes sure CTest registers and passes those tests, then runs the
+# VS Code grammar tests from the npm registry.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+export DEBIAN_FRONTEND=noninteractive
+apt_install() {
+  local missing=()
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+}
+apt_install mandoc groff-base dpkg-dev vim
+# Node.js may come from a package that bundles npm; Debian's own npm is only needed without it.
+command -v node >/dev/null || apt_install nodejs
+command -v npm >/dev/null || apt_install npm
+
+echo "== manual page, package and editor tests =="
+# Configure again so that tests skipped for a missing tool are registered now.
+cmake -S . -B build >/dev/null
+cmake --build build -j2
+tool_tests='^(man/mandoc_lint|man/groff_warnings|install/debian_package|editors/vim_syntax)$'
+registered=$(ctest --test-dir build -N -R "$tool_tests" | grep -c '^ *Test *#' || true)
+if [ "$registered" -ne 4 ]; then
+  echo "expected 4 tool-dependent tests, found $registered" >&2
+  exit 1
+fi
+ctest --test-dir build --output-on-failure -R '^(examples|guide|man|install|editors)/'
+
+echo "== VS Code grammar tests =="
+cd editors/vscode
+npm ci --no-audit --no-fund
+npm test

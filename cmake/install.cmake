@@ -1,0 +1,49 @@
+# Install rules and the Debian package: the interpreter, its manual page, the guide, the
+# examples and the editor files. The test programs have no install rules and stay behind.
+include(GNUInstallDirs)
+
+install(TARGETS ulvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES man/ulvane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES README.md docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Each example with the output it prints, so a reader can compare.
+file(GLOB example_files CONFIGURE_DEPENDS
+  ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.ulv ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.out)
+install(FILES ${example_files} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+# Debian's vim searches share/vim/vimfiles; its ftdetect folder is read by "filetype on".
+install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles)
+
+# The VS Code extension without its test samples and development packages.
+install(FILES editors/vscode/package.json editors/vscode/language-configuration.json
+              editors/vscode/README.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/ulvane/vscode)
+install(FILES editors/vscode/syntaxes/ulvane.tmLanguage.json
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/ulvane/vscode/syntaxes)
+
+set(CPACK_PACKAGE_NAME ulvane)
+set(CPACK_PACKAGE_VENDOR "The ulvane developers")
+set(CPACK_PACKAGE_CONTACT "ulvane maintainers <maintainers@ulvane.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interpreter for the Ulvane scripting language")
+set(CPACK_PACKAGE_DESCRIPTION "Ulvane is a small scripting language of numbers, strings, variables, print,
+if and while. The package holds the ulvane interpreter, its manual page, a
+language guide, example scripts, and syntax highlighting for Vim and Visual
+Studio Code.")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SECTION interpreters)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps (package dpkg-dev) works out the library dependencies from the binary;
+# without it the package names the libraries a C++ program always needs.
+find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
+endif()
+# Debian keeps manual pages compressed: gzip it in the package's staging folder.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/compress_man_page.cmake)
+include(CPack)

@@ -1,0 +1,55 @@
+# Builds the Debian package with cpack, checks its control fields and its file list, then
+# unpacks it with dpkg -x and runs an example with the unpacked binary.
+# Usage: cmake -DCPACK=... -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -P deb_check.cmake
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+execute_process(COMMAND "${CPACK}" -G DEB --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}"
+  OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cpack failed:\n${log}")
+endif()
+file(GLOB debs "${WORK_DIR}/ulvane_4.0.0-*.deb")
+list(LENGTH debs count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one ulvane_4.0.0-*.deb, found: ${debs}\n${log}")
+endif()
+
+function(run_or_fail output_variable)
+  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${ARGN} failed (${status}):\n${out}${err}")
+  endif()
+  set(${output_variable} "${out}" PARENT_SCOPE)
+endfunction()
+
+run_or_fail(info dpkg-deb --info "${debs}")
+foreach(field "Package: ulvane" "Version: 4.0.0-1" "Architecture: amd64" "Maintainer: "
+              "Section: interpreters" "Depends: [^\n]*libc6" "Description: interpreter for the")
+  if(NOT info MATCHES "\n ${field}")
+    message(FATAL_ERROR "dpkg-deb --info lacks \"${field}\":\n${info}")
+  endif()
+endforeach()
+
+# Every listed file, without the directories and the details before each path.
+run_or_fail(contents dpkg-deb --contents "${debs}")
+string(REGEX MATCHALL "\\./usr/[^\n]*[^/\n]\n" listed "${contents}")
+list(TRANSFORM listed REPLACE "^\\./usr/(.*)\n$" "\\1")
+list(SORT listed)
+include("${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake")
+set(expected ${ULVANE_INSTALLED_FILES})
+list(SORT expected)
+if(NOT listed STREQUAL expected)
+  string(REPLACE ";" "\n  " listed_text "${listed}")
+  string(REPLACE ";" "\n  " expected_text "${expected}")
+  message(FATAL_ERROR "dpkg-deb --contents lists other files\n listed:\n  ${listed_text}\n expected:\n  ${expected_text}")
+endif()
+
+set(root "${WORK_DIR}/root")
+run_or_fail(ignored dpkg -x "${debs}" "${root}")
+execute_process(COMMAND "${CMAKE_COMMAND}" -DULVANE=${root}/usr/bin/ulvane
+  -DSCRIPT=${root}/usr/share/doc/ulvane/examples/fizzbuzz.ulv
+  -DEXPECTED=${root}/usr/share/doc/ulvane/examples/fizzbuzz.out
+  -P "${CMAKE_CURRENT_LIST_DIR}/run_example.cmake" RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "the unpacked binary fails its example:\n${err}")
+endif()

@@ -1,0 +1,38 @@
+# Installs the build into a fresh prefix with cmake --install, checks that exactly the
+# interpreter and its files arrive (no test program), then runs every installed example
+# with the installed binary and compares its output with the installed .out file.
+# Usage: cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -P install_check.cmake
+file(REMOVE_RECURSE "${WORK_DIR}")
+set(prefix "${WORK_DIR}/prefix")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}"
+  OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed:\n${log}")
+endif()
+
+include("${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake")
+file(GLOB_RECURSE found RELATIVE "${prefix}" "${prefix}/*")
+list(SORT found)
+set(expected ${ULVANE_INSTALLED_FILES})
+list(TRANSFORM expected REPLACE "^share/man/man1/ulvane.1.gz$" "share/man/man1/ulvane.1")
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  string(REPLACE ";" "\n  " found_text "${found}")
+  string(REPLACE ";" "\n  " expected_text "${expected}")
+  message(FATAL_ERROR "installed files differ\n found:\n  ${found_text}\n expected:\n  ${expected_text}")
+endif()
+
+file(GLOB examples "${prefix}/share/doc/ulvane/examples/*.ulv")
+list(LENGTH examples count)
+if(count LESS 5)
+  message(FATAL_ERROR "only ${count} examples installed")
+endif()
+foreach(script ${examples})
+  string(REGEX REPLACE "\\.ulv$" ".out" expected_out "${script}")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -DULVANE=${prefix}/bin/ulvane
+    -DSCRIPT=${script} -DEXPECTED=${expected_out}
+    -P "${CMAKE_CURRENT_LIST_DIR}/run_example.cmake" RESULT_VARIABLE status ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "installed example fails:\n${err}")
+  endif()
+endforeach()

@@ -1,0 +1,18 @@
+# The files an installation holds, relative to its prefix, as the Debian package has them
+# (its manual page compressed). Sets ULVANE_INSTALLED_FILES; needs SOURCE_DIR.
+file(GLOB example_files RELATIVE "${SOURCE_DIR}/examples"
+  "${SOURCE_DIR}/examples/*.ulv" "${SOURCE_DIR}/examples/*.out")
+list(TRANSFORM example_files PREPEND "share/doc/ulvane/examples/")
+set(ULVANE_INSTALLED_FILES
+  bin/ulvane
+  share/man/man1/ulvane.1.gz
+  share/doc/ulvane/README.md
+  share/doc/ulvane/language.md
+  ${example_files}
+  share/vim/vimfiles/syntax/ulvane.vim
+  share/vim/vimfiles/ftdetect/ulvane.vim
+  share/ulvane/vscode/package.json
+  share/ulvane/vscode/language-configuration.json
+  share/ulvane/vscode/README.md
+  share/ulvane/vscode/syntaxes/ulvane.tmLanguage.json
+)
