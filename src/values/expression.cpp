@@ -27,6 +27,7 @@ static double truth(bool condition) { return static_cast<double>(static_cast<int
 [[noreturn, gnu::cold]] static void division_by_zero() { error("Division by zero"); }
 
 // primary = number | identifier | "(" expression ")"
+// The parenthesised expression is read by parse_unary(), which saves a call.
 [[gnu::noinline]] static double parse_primary() {
   switch (token_types[current_token]) {
     case TOKEN_NUMBER:
@@ -40,12 +41,6 @@ static double truth(bool condition) { return static_cast<double>(static_cast<int
     case TOKEN_STRING:
       take();
       string_in_expression();
-    case TOKEN_LPAREN: {
-      take();
-      double value = evaluate();
-      consume(TOKEN_RPAREN, "Expected ')'");
-      return value;
-    }
     default:
       expected_expression();
   }
@@ -66,10 +61,23 @@ ULVANE_INLINE static double parse_operand() {
 
 // unary = "!" unary | "-" unary | primary
 [[gnu::noinline]] static double parse_unary() {
-  if (match(TOKEN_NOT)) return truth(parse_operand() == 0.0);
-  // A sign flip, so -0 is -0.0.
-  if (match(TOKEN_MINUS)) return -parse_operand();
-  return parse_primary();
+  switch (token_types[current_token]) {
+    case TOKEN_NOT:
+      take();
+      return truth(parse_operand() == 0.0);
+    case TOKEN_MINUS:
+      take();
+      // A sign flip, so -0 is -0.0.
+      return -parse_operand();
+    case TOKEN_LPAREN: {
+      take();
+      double value = evaluate();
+      consume(TOKEN_RPAREN, "Expected ')'");
+      return value;
+    }
+    default:
+      return parse_primary();
+  }
 }
 
 // The binary levels, loosest first; every one is a left-associative loop of the same shape:
