@@ -1,5 +1,5 @@
-// Expression evaluator: parses and computes in the same recursive-descent pass over the
-// token cursor, one routine per precedence level, each returning a double at once.
+// Expression evaluator: parses and computes in the same pass over the token cursor,
+// returning a double as soon as each rule is read; no tree is built.
 // Truth: a value is true when it does not compare equal to 0.0 (NaN is true, -0.0 false).
 #include "driver/driver.h"
 #include "lexer/lexer.h"
