@@ -41,7 +41,7 @@ void execute_if() {
     return;
   }
   // A body left open runs up to the end of the script.
-  while (!match(TOKEN_RBRACE) && token_types[current_token] != TOKEN_EOF) execute_statement();
+  while (!match(TOKEN_RBRACE) && token_types[current_token] != TOKEN_EOF) execute_body_statement();
 }
 
 // while "(" expression ")" "{" statements "}"
@@ -68,7 +68,7 @@ void execute_while() {
     // The closing "}" is never taken; in a body left open, a statement that would start
     // on the script's last token does not run.
     while (current_token < body_end - 1 && token_types[current_token] != TOKEN_EOF) {
-      execute_statement();
+      execute_body_statement();
     }
   }
 }
