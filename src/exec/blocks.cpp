@@ -41,7 +41,9 @@ void execute_if() {
     return;
   }
   // A body left open runs up to the end of the script.
-  while (!match(TOKEN_RBRACE) && token_types[current_token] != TOKEN_EOF) execute_body_statement();
+  while (!match(TOKEN_RBRACE) && token_types[current_token] != TOKEN_EOF) {
+    execute_body_statement();
+  }
 }
 
 // while "(" expression ")" "{" statements "}"
