@@ -1,6 +1,11 @@
 // Expression evaluator: parses and computes in the same pass over the token cursor,
 // returning a double as soon as each rule is read; no tree is built.
 // Truth: a value is true when it does not compare equal to 0.0 (NaN is true, -0.0 false).
+//
+// Inside the evaluator the cursor travels in registers: each routine takes the index of
+// its first token and returns its value with the index after its last one. Every step is
+// a take, so the line in force needs no bookkeeping; current_token is written back when
+// the expression ends and before any error is raised.
 #include "driver/driver.h"
 #include "lexer/lexer.h"
 #include "values/values.h"
@@ -9,74 +14,83 @@
 
 namespace ulvane {
 
-static BinaryLevel level_at_cursor() {
-  return static_cast<BinaryLevel>(token_levels[current_token]);
-}
+// A value, and the cursor just after the tokens it was read from.
+struct Parsed {
+  double value;
+  int32_t at;
+};
 
 // 1.0 or 0.0, computed without a branch: comparisons in scripts often go either way.
 static double truth(bool condition) { return static_cast<double>(static_cast<int>(condition)); }
 
-[[noreturn, gnu::cold]] static void string_in_expression() {
+[[noreturn, gnu::cold]] static void string_in_expression(int32_t at) {
+  current_token = at;
   error("Cannot use string in expression");
 }
 
-[[noreturn, gnu::cold]] static void expected_expression() {
+[[noreturn, gnu::cold]] static void expected_expression(int32_t at) {
+  current_token = at;
   error("Expected expression (got '%s')", peek().text);
 }
 
-[[noreturn, gnu::cold]] static void division_by_zero() { error("Division by zero"); }
+[[noreturn, gnu::cold]] static void missing_parenthesis(int32_t at) {
+  current_token = at;
+  report_missing("Expected ')'");
+}
+
+[[noreturn, gnu::cold]] static void division_by_zero(int32_t at) {
+  current_token = at;
+  error("Division by zero");
+}
+
+static Parsed parse_expression(int32_t at);
 
 // primary = number | identifier | "(" expression ")"
 // The parenthesised expression is read by parse_unary(), which saves a call.
-[[gnu::noinline]] static double parse_primary() {
-  switch (token_types[current_token]) {
+[[gnu::noinline]] static Parsed parse_primary(int32_t at) {
+  switch (token_types[at]) {
     case TOKEN_NUMBER:
-      operand_slots[current_token] = &token_numbers[current_token];
-      take();
-      return token_numbers[current_token - 1];
+      operand_slots[at] = &token_numbers[at];
+      return {token_numbers[at], at + 1};
     case TOKEN_IDENTIFIER:
-      take();
+      current_token = at + 1;
       // A variable that holds a string still reads as its number.
-      return token_variable_or_fail(current_token - 1)->number;
+      return {token_variable_or_fail(at)->number, at + 1};
     case TOKEN_STRING:
-      take();
-      string_in_expression();
+      string_in_expression(at + 1);
     default:
-      expected_expression();
+      expected_expression(at);
   }
 }
 
-static double parse_unary();
+static Parsed parse_unary(int32_t at);
 
 // An operand of a binary operator: a number, or a variable already found, is read on the
 // spot from its slot; everything else goes through the unary rule.
-ULVANE_INLINE static double parse_operand() {
-  int32_t at = current_token;
-  if (const double* slot = operand_slots[at]) {
-    current_token = at + 1;
-    return *slot;
-  }
-  return parse_unary();
+ULVANE_INLINE static Parsed parse_operand(int32_t at) {
+  if (const double* slot = operand_slots[at]) return {*slot, at + 1};
+  return parse_unary(at);
 }
 
 // unary = "!" unary | "-" unary | primary
-[[gnu::noinline]] static double parse_unary() {
-  switch (token_types[current_token]) {
-    case TOKEN_NOT:
-      take();
-      return truth(parse_operand() == 0.0);
-    case TOKEN_MINUS:
-      take();
+[[gnu::noinline]] static Parsed parse_unary(int32_t at) {
+  switch (token_types[at]) {
+    case TOKEN_NOT: {
+      Parsed operand = parse_operand(at + 1);
+      return {truth(operand.value == 0.0), operand.at};
+    }
+    case TOKEN_MINUS: {
+      Parsed operand = parse_operand(at + 1);
       // A sign flip, so -0 is -0.0.
-      return -parse_operand();
+      return {-operand.value, operand.at};
+    }
     case TOKEN_LPAREN: {
-      take();
-      double value = evaluate();
-      consume(TOKEN_RPAREN, "Expected ')'");
-      return value;
+      Parsed inner = parse_expression(at + 1);
+      if (token_types[inner.at] != TOKEN_RPAREN) missing_parenthesis(inner.at);
+      return {inner.value, inner.at + 1};
     }
     default:
-      return parse_primary();
+      return parse_primary(at);
   }
 }
 
@@ -90,12 +104,12 @@ ULVANE_INLINE static double parse_operand() {
 // operator of `lowest` or a tighter level; the right operand of an operator extends over
 // all operators tighter than it, exactly as the nested loops of the rules would read it.
 // Tokens are taken, and errors raised, in the same order as those loops.
-static double apply(TokenType op, double left, double right) {
+ULVANE_INLINE static double apply(TokenType op, double left, double right, int32_t at) {
   switch (op) {
     case TOKEN_STAR: return left * right;
     case TOKEN_SLASH:
       // -0.0 compares equal to 0.0; NaN does not.
-      if (right == 0.0) division_by_zero();
+      if (right == 0.0) division_by_zero(at);
       return left / right;
     case TOKEN_PLUS: return left + right;
     case TOKEN_MINUS: return left - right;
@@ -110,25 +124,39 @@ static double apply(TokenType op, double left, double right) {
   }
 }
 
-static double parse_tighter(double left, BinaryLevel lowest);
+static Parsed parse_tighter(Parsed left, BinaryLevel lowest);
 
-ULVANE_INLINE static double parse_binary(double left, BinaryLevel lowest) {
+ULVANE_INLINE static Parsed parse_binary(Parsed left, BinaryLevel lowest) {
   for (;;) {
-    BinaryLevel level = level_at_cursor();
+    BinaryLevel level = static_cast<BinaryLevel>(token_levels[left.at]);
     if (level < lowest) return left;
-    TokenType op = take();
-    double right = parse_operand();
-    if (level_at_cursor() > level) right = parse_tighter(right, static_cast<BinaryLevel>(level + 1));
-    left = apply(op, left, right);
+    TokenType op = static_cast<TokenType>(token_types[left.at]);
+    Parsed right = parse_operand(left.at + 1);
+    if (token_levels[right.at] > level) {
+      right = parse_tighter(right, static_cast<BinaryLevel>(level + 1));
+    }
+    left = {apply(op, left.value, right.value, right.at), right.at};
   }
 }
 
 // The right operand of an operator, when tighter operators follow it; out of line because
 // it recurses.
-[[gnu::noinline]] static double parse_tighter(double left, BinaryLevel lowest) {
+[[gnu::noinline]] static Parsed parse_tighter(Parsed left, BinaryLevel lowest) {
   return parse_binary(left, lowest);
 }
 
-double evaluate() { return parse_binary(parse_operand(), LEVEL_OR); }
+// expression = logic_or
+ULVANE_INLINE static Parsed parse_full(int32_t at) {
+  return parse_binary(parse_operand(at), LEVEL_OR);
+}
+
+// A parenthesised expression; out of line because it recurses.
+[[gnu::noinline]] static Parsed parse_expression(int32_t at) { return parse_full(at); }
+
+double evaluate() {
+  Parsed result = parse_full(current_token);
+  current_token = result.at;
+  return result.value;
+}
 
 }  // namespace ulvane
