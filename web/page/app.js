@@ -1,0 +1,173 @@
+// The playground page: wires the editor, the examples menu, Run and Stop, the output pane and
+// share links together.
+import { Editor } from './editor.js';
+import { examples } from './examples.js';
+import { Runner } from './runner.js';
+import { fragmentFor, scriptFromFragment } from './share.js';
+
+// Past this many characters the oldest output is dropped, so an endless printing loop
+// cannot exhaust the page's memory.
+const MAX_OUTPUT = 1_000_000;
+const STDOUT = 1;
+const ERROR_LINE = /^\[Error at line (-?\d+)\]/m;
+
+const $ = (id) => document.getElementById(id);
+const ui = {
+  examples: $('examples'),
+  run: $('run'),
+  stop: $('stop'),
+  share: $('share'),
+  shareRow: $('share-row'),
+  shareLink: $('share-link'),
+  status: $('status'),
+  output: $('output'),
+  stdout: $('stdout'),
+  stderr: $('stderr'),
+  trimmed: $('trimmed'),
+};
+
+const editor = new Editor($('editor'));
+
+// Output of the current run. Bytes are decoded as they come (a character may be split across
+// writes) and drawn once per frame, however often the script prints.
+const output = {
+  decoders: null,
+  pending: { 1: '', 2: '' },
+  scheduled: false,
+
+  reset() {
+    this.decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
+    this.pending = { 1: '', 2: '' };
+    ui.stdout.textContent = '';
+    ui.stderr.textContent = '';
+    ui.trimmed.hidden = true;
+  },
+
+  add(fd, bytes) {
+    this.pending[fd] += this.decoders[fd].decode(bytes, { stream: true });
+    if (!this.scheduled) {
+      this.scheduled = true;
+      requestAnimationFrame(() => this.draw());
+    }
+  },
+
+  draw() {
+    this.scheduled = false;
+    const box = ui.output;
+    const atBottom = box.scrollTop + box.clientHeight >= box.scrollHeight - 4;
+    for (const [fd, pre] of [[1, ui.stdout], [2, ui.stderr]]) {
+      if (!this.pending[fd]) continue;
+      pre.append(this.pending[fd]);
+      this.pending[fd] = '';
+      if (pre.textContent.length > MAX_OUTPUT) {
+        pre.textContent = pre.textContent.slice(-MAX_OUTPUT / 2);
+        ui.trimmed.hidden = false;
+      }
+    }
+    if (atBottom) box.scrollTop = box.scrollHeight;
+  },
+
+  // Draws what is left, the end of a split character included.
+  finish() {
+    for (const fd of [1, 2]) this.pending[fd] += this.decoders[fd].decode();
+    this.draw();
+  },
+};
+
+function setRunning(running) {
+  ui.stop.disabled = !running;
+  document.body.classList.toggle('running', running);
+}
+
+function setStatus(text, kind) {
+  ui.status.textContent = text;
+  ui.status.dataset.kind = kind;
+}
+
+const runner = new Runner('worker.js', {
+  output: (fd, bytes) => output.add(fd === STDOUT ? 1 : 2, bytes),
+  exit(status) {
+    output.finish();
+    setRunning(false);
+    setStatus(`exit status ${status}`, status === 0 ? 'ok' : 'error');
+    const named = ERROR_LINE.exec(ui.stderr.textContent);
+    if (named) editor.markError(Number(named[1]));
+  },
+  failed(message) {
+    output.finish();
+    setRunning(false);
+    setStatus(message, 'error');
+  },
+});
+
+function run() {
+  editor.clearError();
+  output.reset();
+  setStatus('Running…', 'running');
+  setRunning(true);
+  runner.run(editor.text);
+}
+
+function stop() {
+  if (!runner.stop()) return;
+  output.finish();
+  setRunning(false);
+  setStatus('Stopped', 'stopped');
+}
+
+function loadExample(name) {
+  const example = examples.find((e) => e.name === name);
+  if (!example) return;
+  editor.text = example.text;
+  ui.examples.value = name;
+  // The address no longer names the script in the editor.
+  if (location.hash) history.replaceState(null, '', location.pathname + location.search);
+}
+
+async function share() {
+  const url = location.origin + location.pathname + location.search + fragmentFor(editor.text);
+  history.replaceState(null, '', url);
+  ui.shareLink.value = url;
+  ui.shareRow.hidden = false;
+  ui.shareLink.select();
+  try {
+    await navigator.clipboard.writeText(url);
+    setStatus('Link copied', 'ok');
+  } catch {
+    setStatus('Copy the link above', 'ok');
+  }
+}
+
+// A script in the address wins over the default example; returns whether there was one.
+function loadFromAddress() {
+  const script = scriptFromFragment(location.hash);
+  if (script === null) return false;
+  editor.text = script;
+  ui.examples.value = '';
+  return true;
+}
+
+for (const { name } of examples) ui.examples.add(new Option(name, name));
+ui.examples.addEventListener('change', () => loadExample(ui.examples.value));
+ui.run.addEventListener('click', run);
+ui.stop.addEventListener('click', stop);
+ui.share.addEventListener('click', share);
+window.addEventListener('hashchange', loadFromAddress);
+document.addEventListener('keydown', (event) => {
+  if ((event.ctrlKey || event.metaKey) && event.key === 'Enter') {
+    event.preventDefault();
+    run();
+  }
+});
+
+if (!loadFromAddress()) {
+  const first = examples.find((e) => e.name === 'hello.ulv') ?? examples[0];
+  if (first) loadExample(first.name);
+}
+document.body.dataset.ready = 'true';
+
+if ('serviceWorker' in navigator) {
+  navigator.serviceWorker.register('sw.js').catch(() => {
+    // Without a service worker the page still works, only not offline.
+  });
+}
