@@ -1,14 +1,11 @@
 // The playground page: wires the editor, the examples menu, Run and Stop, the output pane and
 // share links together.
 import { Editor } from './editor.js';
+import { Output } from './output.js';
 import { examples } from './examples.js';
 import { Runner } from './runner.js';
 import { fragmentFor, scriptFromFragment } from './share.js';
 
-// Past this many characters the oldest output is dropped, so an endless printing loop
-// cannot exhaust the page's memory.
-const MAX_OUTPUT = 1_000_000;
-const STDOUT = 1;
 const ERROR_LINE = /^\[Error at line (-?\d+)\]/m;
 
 const $ = (id) => document.getElementById(id);
@@ -28,51 +25,7 @@ const ui = {
 
 const editor = new Editor($('editor'));
 
-// Output of the current run. Bytes are decoded as they come (a character may be split across
-// writes) and drawn once per frame, however often the script prints.
-const output = {
-  decoders: null,
-  pending: { 1: '', 2: '' },
-  scheduled: false,
-
-  reset() {
-    this.decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
-    this.pending = { 1: '', 2: '' };
-    ui.stdout.textContent = '';
-    ui.stderr.textContent = '';
-    ui.trimmed.hidden = true;
-  },
-
-  add(fd, bytes) {
-    this.pending[fd] += this.decoders[fd].decode(bytes, { stream: true });
-    if (!this.scheduled) {
-      this.scheduled = true;
-      requestAnimationFrame(() => this.draw());
-    }
-  },
-
-  draw() {
-    this.scheduled = false;
-    const box = ui.output;
-    const atBottom = box.scrollTop + box.clientHeight >= box.scrollHeight - 4;
-    for (const [fd, pre] of [[1, ui.stdout], [2, ui.stderr]]) {
-      if (!this.pending[fd]) continue;
-      pre.append(this.pending[fd]);
-      this.pending[fd] = '';
-      if (pre.textContent.length > MAX_OUTPUT) {
-        pre.textContent = pre.textContent.slice(-MAX_OUTPUT / 2);
-        ui.trimmed.hidden = false;
-      }
-    }
-    if (atBottom) box.scrollTop = box.scrollHeight;
-  },
-
-  // Draws what is left, the end of a split character included.
-  finish() {
-    for (const fd of [1, 2]) this.pending[fd] += this.decoders[fd].decode();
-    this.draw();
-  },
-};
+const output = new Output({ box: ui.output, stdout: ui.stdout, stderr: ui.stderr, trimmed: ui.trimmed });
 
 function setRunning(running) {
   ui.stop.disabled = !running;
@@ -85,7 +38,7 @@ function setStatus(text, kind) {
 }
 
 const runner = new Runner('worker.js', {
-  output: (fd, bytes) => output.add(fd === STDOUT ? 1 : 2, bytes),
+  output: (fd, bytes) => output.add(fd, bytes),
   exit(status) {
     output.finish();
     setRunning(false);
