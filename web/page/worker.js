@@ -5,9 +5,6 @@ importScripts('ulvane.js');
 
 const SCRIPT_PATH = 'script.ulv';
 
-// Unused printers: writes reach the page through forward() below, byte for byte.
-const ready = createUlvane({ print() {}, printErr() {} });
-
 // At most POSTS_PER_WINDOW messages go to the page in each WINDOW_MS: a loop that prints
 // without end would otherwise send more messages than the page can handle and freeze it.
 const WINDOW_MS = 16;
@@ -15,12 +12,11 @@ const POSTS_PER_WINDOW = 16;
 let windowStart = 0;
 let postsInWindow = 0;
 const held = { 1: [], 2: [] };
+let wholeWrites = false;
 
-// Posts the bytes held for fd and those of this write together.
 function post(fd) {
   const chunks = held[fd];
-  const length = chunks.reduce((sum, chunk) => sum + chunk.length, 0);
-  const bytes = new Uint8Array(length);
+  const bytes = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
   let at = 0;
   for (const chunk of chunks) {
     bytes.set(chunk, at);
@@ -30,11 +26,15 @@ function post(fd) {
   postMessage({ type: 'output', fd, bytes }, [bytes.buffer]);
 }
 
-// Each write is posted at once, newline or not (the interpreter flushes after every print
-// statement), unless this window's posts are used up: then its bytes wait for the next write
-// in a later window, or the end of the run.
-function write(fd, buffer, offset, length) {
-  held[fd].push(new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length).slice());
+function postHeld() {
+  for (const fd of [1, 2]) if (held[fd].length > 0) post(fd);
+}
+
+// Called when a write system call on fd ends. What it wrote goes to the page at once, newline
+// or not (the interpreter flushes after every print statement), unless this window's posts
+// are used up: then it waits for the next write in a later window, or the end of the run.
+function writeDone(fd) {
+  if (held[fd].length === 0) return;
   const now = performance.now();
   if (now - windowStart >= WINDOW_MS) {
     windowStart = now;
@@ -44,18 +44,46 @@ function write(fd, buffer, offset, length) {
     postsInWindow++;
     post(fd);
   }
-  return length;
 }
 
-function postHeld() {
-  for (const fd of [1, 2]) if (held[fd].length > 0) post(fd);
-}
-
-// Replaces the write of file descriptor fd (1 or 2) with write() above.
-function forward(module, fd) {
+// Makes file descriptor fd (1 or 2) keep what is written to it in held[fd].
+function capture(module, fd) {
   const stream = module.FS.getStream(fd);
-  stream.stream_ops = { ...stream.stream_ops, write: (_stream, ...rest) => write(fd, ...rest) };
+  stream.stream_ops = {
+    write(_stream, buffer, offset, length) {
+      if (length > 0) held[fd].push(new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length).slice());
+      // Without the wrapper below (another emscripten), each piece counts as a write.
+      if (!wholeWrites) writeDone(fd);
+      return length;
+    },
+  };
 }
+
+// Instantiates the module with its write system call wrapped, so that writeDone() sees
+// whole writes: the C library hands one write to the file system in several pieces.
+function instantiateWasm(imports, receive) {
+  let wrapped = false;
+  for (const functions of Object.values(imports)) {
+    for (const [name, fn] of Object.entries(functions)) {
+      if (fn.name !== '_fd_write') continue;
+      functions[name] = (fd, ...rest) => {
+        const result = fn(fd, ...rest);
+        writeDone(fd);
+        return result;
+      };
+      wrapped = true;
+    }
+  }
+  wholeWrites = wrapped;
+  WebAssembly.instantiateStreaming(fetch('ulvane.wasm'), imports)
+    .catch(() => fetch('ulvane.wasm').then((response) => response.arrayBuffer()).then((binary) => WebAssembly.instantiate(binary, imports)))
+    .then(({ instance, module }) => receive(instance, module))
+    .catch((error) => postMessage({ type: 'failed', message: `The interpreter could not be loaded: ${error}` }));
+  return {};
+}
+
+// Unused printers: output reaches the page through capture() and writeDone().
+const ready = createUlvane({ print() {}, printErr() {}, instantiateWasm });
 
 self.onmessage = async (event) => {
   let module;
@@ -66,8 +94,8 @@ self.onmessage = async (event) => {
     return;
   }
   module.FS.writeFile(SCRIPT_PATH, event.data.script);
-  forward(module, 1);
-  forward(module, 2);
+  capture(module, 1);
+  capture(module, 2);
   try {
     // callMain returns main's status, and exit()'s status after an error.
     const status = module.callMain([SCRIPT_PATH]);
