@@ -7,51 +7,47 @@ const SCRIPT_PATH = 'script.ulv';
 
 // At most POSTS_PER_WINDOW messages go to the page in each WINDOW_MS: a loop that prints
 // without end would otherwise send more messages than the page can handle and freeze it.
-const WINDOW_MS = 16;
-const POSTS_PER_WINDOW = 16;
+const WINDOW_MS = 50;
+const POSTS_PER_WINDOW = 500;
 let windowStart = 0;
 let postsInWindow = 0;
-const held = { 1: [], 2: [] };
+// The pieces of the write system call in progress, per file descriptor.
+const pieces = { 1: [], 2: [] };
 let wholeWrites = false;
 
-function post(fd) {
-  const chunks = held[fd];
-  const bytes = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
-  let at = 0;
-  for (const chunk of chunks) {
-    bytes.set(chunk, at);
-    at += chunk.length;
-  }
-  held[fd] = [];
-  postMessage({ type: 'output', fd, bytes }, [bytes.buffer]);
-}
-
-function postHeld() {
-  for (const fd of [1, 2]) if (held[fd].length > 0) post(fd);
-}
-
-// Called when a write system call on fd ends. What it wrote goes to the page at once, newline
-// or not (the interpreter flushes after every print statement), unless this window's posts
-// are used up: then it waits for the next write in a later window, or the end of the run.
+// Called when a write system call on fd ends: what it wrote goes to the page at once, newline
+// or not (the interpreter flushes after every print statement). A script that prints faster
+// than the page takes messages waits for the next window here rather than having its output
+// held back, which a loop that then prints nothing more would leave unseen.
 function writeDone(fd) {
-  if (held[fd].length === 0) return;
+  if (pieces[fd].length === 0) return;
+  if (postsInWindow >= POSTS_PER_WINDOW) {
+    while (performance.now() - windowStart < WINDOW_MS) {
+      // Busy waiting: the worker has nothing else to do, and cannot sleep.
+    }
+  }
   const now = performance.now();
   if (now - windowStart >= WINDOW_MS) {
     windowStart = now;
     postsInWindow = 0;
   }
-  if (postsInWindow < POSTS_PER_WINDOW) {
-    postsInWindow++;
-    post(fd);
+  postsInWindow++;
+  const bytes = new Uint8Array(pieces[fd].reduce((sum, piece) => sum + piece.length, 0));
+  let at = 0;
+  for (const piece of pieces[fd]) {
+    bytes.set(piece, at);
+    at += piece.length;
   }
+  pieces[fd] = [];
+  postMessage({ type: 'output', fd, bytes }, [bytes.buffer]);
 }
 
-// Makes file descriptor fd (1 or 2) keep what is written to it in held[fd].
+// Makes file descriptor fd (1 or 2) collect what is written to it in pieces[fd].
 function capture(module, fd) {
   const stream = module.FS.getStream(fd);
   stream.stream_ops = {
     write(_stream, buffer, offset, length) {
-      if (length > 0) held[fd].push(new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length).slice());
+      if (length > 0) pieces[fd].push(new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length).slice());
       // Without the wrapper below (another emscripten), each piece counts as a write.
       if (!wholeWrites) writeDone(fd);
       return length;
@@ -75,12 +71,21 @@ function instantiateWasm(imports, receive) {
     }
   }
   wholeWrites = wrapped;
+  const fetchBinary = () =>
+    fetch('ulvane.wasm').then((response) => {
+      if (!response.ok) throw new Error(`ulvane.wasm: HTTP ${response.status}`);
+      return response.arrayBuffer();
+    });
   WebAssembly.instantiateStreaming(fetch('ulvane.wasm'), imports)
-    .catch(() => fetch('ulvane.wasm').then((response) => response.arrayBuffer()).then((binary) => WebAssembly.instantiate(binary, imports)))
-    .then(({ instance, module }) => receive(instance, module))
-    .catch((error) => postMessage({ type: 'failed', message: `The interpreter could not be loaded: ${error}` }));
+    .catch(() => fetchBinary().then((binary) => WebAssembly.instantiate(binary, imports)))
+    .then(({ instance, module }) => receive(instance, module), failLoading);
   return {};
 }
+
+// The module's own promise never settles when instantiateWasm fails: this one does.
+let failLoading;
+const loadFailure = new Promise((_, reject) => (failLoading = reject));
+loadFailure.catch(() => {});
 
 // Unused printers: output reaches the page through capture() and writeDone().
 const ready = createUlvane({ print() {}, printErr() {}, instantiateWasm });
@@ -88,7 +93,7 @@ const ready = createUlvane({ print() {}, printErr() {}, instantiateWasm });
 self.onmessage = async (event) => {
   let module;
   try {
-    module = await ready;
+    module = await Promise.race([ready, loadFailure]);
   } catch (error) {
     postMessage({ type: 'failed', message: `The interpreter could not be loaded: ${error}` });
     return;
@@ -99,10 +104,8 @@ self.onmessage = async (event) => {
   try {
     // callMain returns main's status, and exit()'s status after an error.
     const status = module.callMain([SCRIPT_PATH]);
-    postHeld();
     postMessage({ type: 'exit', status });
   } catch (error) {
-    postHeld();
     postMessage({ type: 'failed', message: `The interpreter stopped: ${error}` });
   }
 };

@@ -79,6 +79,15 @@ describe('the web playground', () => {
     await page.click('#stop');
     assert.deepEqual(await finishedRun(page), { stdout: 'waiting 1', stderr: '', status: 'Stopped' });
     assert.equal(await page.isDisabled('#stop'), true);
+
+    // A burst of prints before a silent endless loop shows in full, none of it held back.
+    await setScript(page, 'var i = 1;\nwhile (i < 2001) { print("line", i); i = i + 1; }\nwhile (1) { }\n');
+    await page.click('#run');
+    await page.waitForFunction(() => document.getElementById('stdout').textContent.endsWith('line 2000\n'));
+    assert.equal(await page.isVisible(RUNNING), true);
+    await page.click('#stop');
+    const burst = await finishedRun(page);
+    assert.equal(burst.stdout, Array.from({ length: 2000 }, (_, i) => `line ${i + 1}\n`).join(''));
   });
 
   test('Stop ends an endless printing loop and the page stays responsive', async () => {
@@ -245,6 +254,23 @@ describe('the web playground', () => {
     } finally {
       await browser.context.setOffline(false);
       await online.close();
+    }
+  });
+});
+
+describe('the web playground without its WebAssembly file', () => {
+  test('a run says the interpreter could not be loaded instead of hanging', async () => {
+    const server = await serve();
+    const browser = await launch();
+    try {
+      await browser.context.route('**/ulvane.wasm', (route) => route.fulfill({ status: 404, body: 'gone' }));
+      const page = await openPlayground(browser.context, server.url);
+      const shown = await run(page);
+      assert.match(shown.status, /^The interpreter could not be loaded: .*HTTP 404/);
+      assert.equal(await page.isDisabled('#stop'), true);
+    } finally {
+      await browser.close();
+      await server.close();
     }
   });
 });
