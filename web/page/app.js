@@ -16,6 +16,7 @@ const ui = {
   share: $('share'),
   shareRow: $('share-row'),
   shareLink: $('share-link'),
+  shareLabel: document.querySelector('label[for="share-link"]'),
   status: $('status'),
   output: $('output'),
   stdout: $('stdout'),
@@ -23,7 +24,11 @@ const ui = {
   trimmed: $('trimmed'),
 };
 
-const editor = new Editor($('editor'));
+// Once the script is edited, the menu no longer names an example.
+const editor = new Editor($('editor'), () => {
+  const example = examples.find((e) => e.name === ui.examples.value);
+  if (example && example.text !== editor.text) ui.examples.value = '';
+});
 
 const output = new Output({ box: ui.output, stdout: ui.stdout, stderr: ui.stderr, trimmed: ui.trimmed });
 
@@ -85,9 +90,9 @@ async function share() {
   ui.shareLink.select();
   try {
     await navigator.clipboard.writeText(url);
-    setStatus('Link copied', 'ok');
+    ui.shareLabel.textContent = 'Link copied to the clipboard';
   } catch {
-    setStatus('Copy the link above', 'ok');
+    ui.shareLabel.textContent = 'Link to this script';
   }
 }
 

@@ -55,6 +55,7 @@ describe('the web playground', () => {
     ];
     for (const script of cases) {
       await setScript(page, script);
+      assert.equal(await page.inputValue('#examples'), '', 'an edited script is no longer the example');
       const native = runNative(script);
       assert.equal(native.status, 1);
       const shown = await run(page);
