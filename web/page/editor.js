@@ -22,7 +22,7 @@ export class Editor {
         <div class="editor-code">
           <div class="editor-error-band" hidden></div>
           <pre class="editor-highlight" aria-hidden="true"></pre>
-          <textarea class="editor-input" spellcheck="false" autocapitalize="off" autocomplete="off"
+          <textarea class="editor-input" spellcheck="false" autocapitalize="off" autocomplete="off" autocorrect="off"
             wrap="off" aria-label="Script"></textarea>
         </div>
       </div>`;
