@@ -186,6 +186,19 @@ describe('the web playground', () => {
     // Undo takes back the edits one by one.
     await page.keyboard.press('Control+z');
     assert.equal(await editorText(page), '# print("hi");\n# while (1) {\n#   x\n# }');
+
+    // Tab indents and Shift+Tab outdents; Escape then Tab moves on to the next control.
+    await setScript(page, 'x');
+    await page.focus('.editor-input');
+    await page.keyboard.press('Home');
+    await page.keyboard.press('Tab');
+    assert.equal(await editorText(page), '  x');
+    await page.keyboard.press('Shift+Tab');
+    assert.equal(await editorText(page), 'x');
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('Tab');
+    assert.equal(await editorText(page), 'x');
+    assert.equal(await page.evaluate(() => document.activeElement.classList.contains('editor-input')), false);
   });
 
   test('the highlight layer lies under the text with its words classed', async () => {
