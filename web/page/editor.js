@@ -2,7 +2,7 @@
 // with line numbers, a marked error line, `#` comment toggling (Ctrl+/), auto-closed
 // `(`, `{` and `"`, and indentation kept on Enter. Edits go through insertText so that the
 // browser's undo keeps working.
-import { toHtml } from './highlight.js';
+import { scan, toHtml } from './highlight.js';
 
 const INDENT = '  ';
 const PAIRS = { '(': ')', '{': '}', '"': '"' };
@@ -62,7 +62,6 @@ export class Editor {
       let html = '';
       for (let line = 1; line <= count; line++) html += `<div>${line}</div>`;
       this.gutter.innerHTML = html;
-      if (this.errorLine) this.markError(this.errorLine);
     }
   }
 
@@ -99,6 +98,7 @@ export class Editor {
   }
 
   onKey(event) {
+    if (event.isComposing) return;
     const mod = event.ctrlKey || event.metaKey;
     const handled = mod
       ? event.key === '/' && !event.altKey && (this.toggleComment(), true)
@@ -137,7 +137,7 @@ export class Editor {
       this.insert('');
       return true;
     }
-    if ((key === ')' || key === '}' || key === '"') && start === end && after === key) {
+    if ((key === ')' || key === '}' || (key === '"' && this.closesString(start))) && start === end && after === key) {
       input.setSelectionRange(start + 1, start + 1);
       return true;
     }
@@ -154,6 +154,11 @@ export class Editor {
       return true;
     }
     return false;
+  }
+
+  // True when the character at offset `at` is the closing quote of a string literal.
+  closesString(at) {
+    return scan(this.input.value).some((piece) => piece.type === 'string' && piece.start < at && piece.end === at + 1);
   }
 
   // The whole lines the selection touches: [start, end) offsets in the text.

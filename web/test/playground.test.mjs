@@ -159,6 +159,15 @@ describe('the web playground', () => {
     await page.keyboard.type('");');
     assert.equal(await editorText(page), 'print("hi");');
 
+    // A quote typed before a string opens a new pair instead of stepping into that string.
+    await page.keyboard.press('Home');
+    for (let i = 0; i < 'print('.length; i++) await page.keyboard.press('ArrowRight');
+    await page.keyboard.type('"');
+    assert.equal(await editorText(page), 'print("""hi");');
+    await page.keyboard.press('Backspace');
+    assert.equal(await editorText(page), 'print("hi");');
+    await page.keyboard.press('End');
+
     await page.keyboard.press('Control+/');
     assert.equal(await editorText(page), '# print("hi");');
     await page.keyboard.press('Control+/');
