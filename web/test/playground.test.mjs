@@ -114,6 +114,23 @@ describe('the web playground', () => {
     assert.deepEqual(await run(page), { stdout: 'after the loop\n', stderr: '', status: 'exit status 0' });
   });
 
+  test('a long output keeps its latest whole lines and says the rest was trimmed', async () => {
+    const script = 'var i = 10000;\nwhile (i < 55000) {\n  print("line", i);\n  i = i + 1;\n}\n';
+    const native = runNative(script);
+    assert.ok(native.stdout.length > 450_000);
+    await setScript(page, script);
+    const shown = await run(page);
+    assert.equal(shown.status, 'exit status 0');
+    assert.ok(shown.stdout.length >= 300_000 && shown.stdout.length <= 410_000, `kept ${shown.stdout.length}`);
+    assert.ok(native.stdout.endsWith(shown.stdout), 'what is kept is the end of the output');
+    assert.match(shown.stdout, /^line \d+\n/, 'it starts with a whole line');
+    assert.equal(await page.isVisible('#trimmed'), true);
+    // The next run starts with an empty pane.
+    await setScript(page, 'print(1);\n');
+    assert.equal((await run(page)).stdout, '1\n');
+    assert.equal(await page.isVisible('#trimmed'), false);
+  });
+
   test('each run starts with empty tables, as a new process does', async () => {
     let script = '';
     for (let i = 0; i < 200; i++) script += `var v${i} = ${i};\n`;
