@@ -6,22 +6,27 @@
 
 namespace ulvane {
 
-[[noreturn]] void unexpected_identifier(int32_t name_token);
+void execute_assignment();
 
-// name "=" ( string | expression ) ";"
-inline void execute_assignment() {
-  int32_t name_token = current_token;
-  advance();
-  if (!match(TOKEN_ASSIGN)) unexpected_identifier(name_token);
-  // The target is looked up before the right-hand side is read, so an undefined target
-  // is reported even when the right-hand side is faulty.
-  Variable* target = token_variable_or_fail(name_token);
-  if (match(TOKEN_STRING)) {
-    set_string(target, tokens[current_token - 1].text);
-  } else {
-    set_number(target, evaluate());
+// name "=" expression ";" when the name is a variable already found: the common case,
+// carried out with the cursor in registers. The statement's first token is taken without
+// changing the line in force, and every later one is taken by match, so once "=" has been
+// taken the line in force is that of the token before the cursor, whatever current_line
+// holds: nothing but the cursor needs to be written.
+inline void execute_body_assignment() {
+  int32_t at = current_token;
+  Variable* target = token_entries[at];
+  if (!target || token_types[at + 1] != TOKEN_ASSIGN || token_types[at + 2] == TOKEN_STRING) {
+    execute_assignment();
+    return;
   }
-  consume(TOKEN_SEMICOLON, "Expected ';' after assignment");
+  Parsed value = evaluate_at(at + 2);
+  if (token_types[value.at] != TOKEN_SEMICOLON) {
+    current_token = value.at;
+    report_missing("Expected ';' after assignment");
+  }
+  set_number(target, value.value);
+  current_token = value.at + 1;
 }
 
 void execute_if();
@@ -31,7 +36,7 @@ void execute_while();
 // out here without the dispatcher's call.
 inline void execute_body_statement() {
   if (token_types[current_token] == TOKEN_IDENTIFIER) {
-    execute_assignment();
+    execute_body_assignment();
   } else {
     execute_statement();
   }

@@ -88,8 +88,20 @@ static void print_number(double number) {
   consume(TOKEN_SEMICOLON, "Expected ';' after variable declaration");
 }
 
-void unexpected_identifier(int32_t name_token) {
-  error("Unexpected identifier: %s", tokens[name_token].text);
+// name "=" ( string | expression ) ";"
+void execute_assignment() {
+  int32_t name_token = current_token;
+  advance();
+  if (!match(TOKEN_ASSIGN)) error("Unexpected identifier: %s", tokens[name_token].text);
+  // The target is looked up before the right-hand side is read, so an undefined target
+  // is reported even when the right-hand side is faulty.
+  Variable* target = token_variable_or_fail(name_token);
+  if (match(TOKEN_STRING)) {
+    set_string(target, tokens[current_token - 1].text);
+  } else {
+    set_number(target, evaluate());
+  }
+  consume(TOKEN_SEMICOLON, "Expected ';' after assignment");
 }
 
 void execute_statement() {

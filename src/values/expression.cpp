@@ -14,12 +14,6 @@
 
 namespace ulvane {
 
-// A value, and the cursor just after the tokens it was read from.
-struct Parsed {
-  double value;
-  int32_t at;
-};
-
 // 1.0 or 0.0, computed without a branch: comparisons in scripts often go either way.
 static double truth(bool condition) { return static_cast<double>(static_cast<int>(condition)); }
 
@@ -153,10 +147,6 @@ ULVANE_INLINE static Parsed parse_full(int32_t at) {
 // A parenthesised expression; out of line because it recurses.
 [[gnu::noinline]] static Parsed parse_expression(int32_t at) { return parse_full(at); }
 
-double evaluate() {
-  Parsed result = parse_full(current_token);
-  current_token = result.at;
-  return result.value;
-}
+Parsed evaluate_at(int32_t at) { return parse_full(at); }
 
 }  // namespace ulvane

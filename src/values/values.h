@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "lexer/lexer.h"
+
 namespace ulvane {
 
 constexpr int MAX_VARIABLES = 256;
@@ -62,6 +64,21 @@ inline void set_number(Variable* entry, double number) {
 }
 void set_string(Variable* entry, const char* string);
 
-double evaluate();
+// A value, and the cursor just after the tokens it was read from.
+struct Parsed {
+  double value;
+  int32_t at;
+};
+
+// Evaluates the expression whose first token is at index `at`, taking its tokens; returns
+// its value and the index after it. current_token is set only when an error is raised.
+Parsed evaluate_at(int32_t at);
+
+// Evaluates the expression at the cursor and moves the cursor past it.
+inline double evaluate() {
+  Parsed result = evaluate_at(current_token);
+  current_token = result.at;
+  return result.value;
+}
 
 }  // namespace ulvane
