@@ -59,19 +59,18 @@ void execute_while() {
   int32_t body_end = current_token;
   for (;;) {
     restart_at(condition_start);
-    double condition = evaluate();
+    double condition = evaluate_at(condition_start).value;
     // The condition ends where it did on the first pass, which found the ")" and "{" after
     // it: they are taken again by stepping over them.
-    current_token = body_start;
+    int32_t at = body_start;
+    current_token = at;
     if (condition == 0.0) {
       move_cursor(body_end);
       return;
     }
     // The closing "}" is never taken; in a body left open, a statement that would start
     // on the script's last token does not run.
-    while (current_token < body_end - 1 && token_types[current_token] != TOKEN_EOF) {
-      execute_body_statement();
-    }
+    while (at < body_end - 1 && token_types[at] != TOKEN_EOF) at = execute_body_statement();
   }
 }
 

@@ -13,12 +13,12 @@ void execute_assignment();
 // changing the line in force, and every later one is taken by match, so once "=" has been
 // taken the line in force is that of the token before the cursor, whatever current_line
 // holds: nothing but the cursor needs to be written.
-inline void execute_body_assignment() {
+inline int32_t execute_body_assignment() {
   int32_t at = current_token;
   Variable* target = token_entries[at];
   if (!target || token_types[at + 1] != TOKEN_ASSIGN || token_types[at + 2] == TOKEN_STRING) {
     execute_assignment();
-    return;
+    return current_token;
   }
   Parsed value = evaluate_at(at + 2);
   if (token_types[value.at] != TOKEN_SEMICOLON) {
@@ -27,19 +27,18 @@ inline void execute_body_assignment() {
   }
   set_number(target, value.value);
   current_token = value.at + 1;
+  return value.at + 1;
 }
 
 void execute_if();
 void execute_while();
 
-// One statement of a block body. Assignments, the statements loops run most, are carried
-// out here without the dispatcher's call.
-inline void execute_body_statement() {
-  if (token_types[current_token] == TOKEN_IDENTIFIER) {
-    execute_body_assignment();
-  } else {
-    execute_statement();
-  }
+// One statement of a block body; returns the cursor after it. Assignments, the statements
+// loops run most, are carried out here without the dispatcher's call.
+inline int32_t execute_body_statement() {
+  if (token_types[current_token] == TOKEN_IDENTIFIER) return execute_body_assignment();
+  execute_statement();
+  return current_token;
 }
 
 }  // namespace ulvane
