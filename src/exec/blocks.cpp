@@ -32,17 +32,33 @@ static void skip_block() {
 
 // if "(" expression ")" "{" statements "}"
 void execute_if() {
-  consume(TOKEN_LPAREN, "Expected '(' after 'if'");
-  double condition = evaluate();
-  consume(TOKEN_RPAREN, "Expected ')' after condition");
-  consume(TOKEN_LBRACE, "Expected '{' after if condition");
-  if (condition == 0.0) {
+  int32_t at = current_token;
+  if (token_types[at] != TOKEN_LPAREN) report_missing("Expected '(' after 'if'");
+  Parsed condition = evaluate_at(at + 1);
+  at = condition.at;
+  if (token_types[at] != TOKEN_RPAREN) {
+    current_token = at;
+    report_missing("Expected ')' after condition");
+  }
+  if (token_types[at + 1] != TOKEN_LBRACE) {
+    current_token = at + 1;
+    report_missing("Expected '{' after if condition");
+  }
+  at += 2;
+  current_token = at;
+  if (condition.value == 0.0) {
     skip_block();
     return;
   }
   // A body left open runs up to the end of the script.
-  while (!match(TOKEN_RBRACE) && token_types[current_token] != TOKEN_EOF) {
-    execute_body_statement();
+  for (;;) {
+    uint8_t type = token_types[at];
+    if (type == TOKEN_RBRACE) {
+      current_token = at + 1;
+      return;
+    }
+    if (type == TOKEN_EOF) return;
+    at = execute_body_statement();
   }
 }
 
