@@ -1,6 +1,8 @@
 // Blocks, if and while, worked directly on the token table: a body that must not run is
 // passed over by counting braces, and a loop runs again by moving the cursor back to its
 // condition and re-reading it.
+#include <cstdlib>
+
 #include "driver/driver.h"
 #include "exec/exec.h"
 #include "exec/exec_internal.h"
@@ -57,6 +59,12 @@ void execute_while() {
   skip_block();
   int32_t body_end = current_token;
   for (;;) {
+#ifdef ULVANE_FUZZ_LOOP_LIMIT
+    // Fuzz build only: stop the run as a user stops an endless loop, counted over all
+    // loops so that nested ones stay bounded too.
+    static long passes = 0;
+    if (++passes > ULVANE_FUZZ_LOOP_LIMIT) std::exit(0);
+#endif
     current_token = condition_start;
     // Unlike match(), this sets the line even when it is not positive.
     current_line = token_lines[condition_start];
