@@ -1,6 +1,8 @@
 // Blocks, if and while, worked directly on the token table: a body that must not run is
 // passed over by counting braces, and a loop runs again by moving the cursor back to its
 // condition and re-reading it.
+#include <cstdlib>
+
 #include "driver/driver.h"
 #include "exec/exec.h"
 #include "exec/exec_internal.h"
@@ -74,6 +76,12 @@ void execute_while() {
   skip_block();
   int32_t body_end = current_token;
   for (;;) {
+#ifdef ULVANE_FUZZ_LOOP_LIMIT
+    // Fuzz build only: stop the run as a user stops an endless loop, counted over all
+    // loops so that nested ones stay bounded too.
+    static long passes = 0;
+    if (++passes > ULVANE_FUZZ_LOOP_LIMIT) std::exit(0);
+#endif
     restart_at(condition_start);
     double condition = evaluate_at(condition_start).value;
     // The condition ends where it did on the first pass, which found the ")" and "{" after

@@ -11,6 +11,7 @@ struct ProcessResult {
   std::string err;   // standard error
   int status = -1;   // exit status, or -1 when ended by a signal
   int signal = 0;    // the signal that ended it, if any
+  long max_rss_kb = 0;  // peak resident memory of the process, in KiB
 };
 
 struct RunOptions {
