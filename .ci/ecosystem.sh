@@ -5,17 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-export DEBIAN_FRONTEND=noninteractive
-apt_install() {
-  local missing=()
-  for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    apt-get update -q
-    apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
-}
+source .ci/lib.sh
 apt_install mandoc groff-base dpkg-dev vim
 # Node.js may come from a package that bundles npm; Debian's own npm is only needed without it.
 command -v node >/dev/null || apt_install nodejs

@@ -4,17 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-export DEBIAN_FRONTEND=noninteractive
-apt_install() {
-  local missing=()
-  for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    apt-get update -q
-    apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
-}
+source .ci/lib.sh
 apt_install cmake make g++ clang libgtest-dev afl++
 
 echo "== sanitizer build (clang, ASan + UBSan), whole test suite =="

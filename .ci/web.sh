@@ -4,23 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-export DEBIAN_FRONTEND=noninteractive
-apt_updated=false
-apt_install() {
-  if [ "$apt_updated" = false ]; then
-    apt-get update -q
-    apt_updated=true
-  fi
-  apt-get install -y -q --no-install-recommends "$@"
-}
-missing=()
-for package in emscripten node-acorn chromium; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-done
+source .ci/lib.sh
+apt_install emscripten node-acorn chromium
 # Node.js and npm may come from another source than Debian's packages: look for the commands.
-command -v node >/dev/null || missing+=(nodejs)
-command -v npm >/dev/null || missing+=(npm)
-if [ ${#missing[@]} -gt 0 ]; then apt_install "${missing[@]}"; fi
+command -v node >/dev/null || apt_install nodejs
+command -v npm >/dev/null || apt_install npm
 
 echo "== web playground: native binary and page =="
 cmake -S . -B build
