@@ -10,9 +10,10 @@ void execute_assignment();
 
 // name "=" expression ";" when the name is a variable already found: the common case,
 // carried out with the cursor in registers. The statement's first token is taken without
-// changing the line in force, and every later one is taken by match, so once "=" has been
-// taken the line in force is that of the token before the cursor, whatever current_line
-// holds: nothing but the cursor needs to be written.
+// changing the line in force and every later one by match, so once "=" has been taken the
+// line in force is that of the token before the cursor. line_anchor lies at or before the
+// statement's first token, so line_in_force() says just that without the cursor's earlier
+// moves being settled: nothing but the cursor needs to be written.
 inline int32_t execute_body_assignment() {
   int32_t at = current_token;
   Variable* target = token_entries[at];
