@@ -16,3 +16,15 @@ set(ULVANE_INSTALLED_FILES
   share/ulvane/vscode/README.md
   share/ulvane/vscode/syntaxes/ulvane.tmLanguage.json
 )
+
+# Fails unless the list named by found_var holds exactly the files in expected, in any order.
+function(expect_installed_files what found_var expected)
+  set(found ${${found_var}})
+  list(SORT found)
+  list(SORT expected)
+  if(NOT found STREQUAL expected)
+    string(REPLACE ";" "\n  " found_text "${found}")
+    string(REPLACE ";" "\n  " expected_text "${expected}")
+    message(FATAL_ERROR "${what}\n found:\n  ${found_text}\n expected:\n  ${expected_text}")
+  endif()
+endfunction()
