@@ -5,8 +5,9 @@
 
 namespace ulvane {
 
-// The line that error() names. Written by tokenize() while lexing, by match() for every
-// token it takes, and by execute_while() each time a loop re-reads its condition.
+// The line in force when the cursor last moved other than by taking a token (see
+// line_in_force() in lexer.h, which error() uses). Written by tokenize() while lexing and by
+// the cursor moves move_cursor() and restart_at().
 extern int32_t current_line;
 
 // Prints "[Error at line N] message" on standard error and ends the process with status 1.

@@ -1,7 +1,5 @@
 // Token cursor: the one position in the token table that parsing and execution move.
 // Owns current_token; peek, advance, match and consume are inline in lexer.h.
-#include <cstdio>
-
 #include "lexer/lexer.h"
 
 namespace ulvane {

@@ -72,7 +72,8 @@ enum BinaryLevel : uint8_t {
   LEVEL_FACTOR,      // * /
 };
 
-// Written by the cursor operations, by run() and by execute_while().
+// Written by the cursor operations, by run(), by execute_if() and execute_while(), by
+// body assignments, and by the evaluator when it raises an error or ends.
 extern int32_t current_token;
 
 // Errors name the line of the most recently taken token. Taking tokens is the hottest step
