@@ -6,6 +6,10 @@
 // its first token and returns its value with the index after its last one. Every step is
 // a take, so the line in force needs no bookkeeping; current_token is written back when
 // the expression ends and before any error is raised.
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+
 #include "driver/driver.h"
 #include "lexer/lexer.h"
 #include "values/values.h"
@@ -14,42 +18,64 @@
 
 namespace ulvane {
 
-// 1.0 or 0.0, computed without a branch: comparisons in scripts often go either way.
-static double truth(bool condition) { return static_cast<double>(static_cast<int>(condition)); }
+// Token indices are kept pointer-wide inside the evaluator: they address the tables with
+// no widening on every access.
+using Index = std::ptrdiff_t;
 
-[[noreturn, gnu::cold]] static void string_in_expression(int32_t at) {
-  current_token = at;
+// A value, and the index just after the tokens it was read from.
+struct Read {
+  double value;
+  Index at;
+};
+
+// Truth values are 1.0 or 0.0, computed without a branch, since comparisons in scripts
+// often go either way. Comparing two-lane vectors gives a mask of all ones or all zeros
+// per lane, and the mask ANDed with the bits of 1.0 is exactly 1.0 or +0.0: one compare
+// and one AND where a bool would be converted to a double. Only the first lane is used.
+using Lanes = double __attribute__((vector_size(16)));
+using Mask = long long __attribute__((vector_size(16)));
+
+static Lanes lanes(double value) { return Lanes{value, 0.0}; }
+
+static double truth(Mask mask) {
+  return std::bit_cast<Lanes>(mask & std::bit_cast<Mask>(Lanes{1.0, 1.0}))[0];
+}
+
+static double is_true(double value) { return truth(lanes(value) != lanes(0.0)); }
+
+[[noreturn, gnu::cold]] static void string_in_expression(Index at) {
+  current_token = static_cast<int32_t>(at);
   error("Cannot use string in expression");
 }
 
-[[noreturn, gnu::cold]] static void expected_expression(int32_t at) {
-  current_token = at;
+[[noreturn, gnu::cold]] static void expected_expression(Index at) {
+  current_token = static_cast<int32_t>(at);
   error("Expected expression (got '%s')", peek().text);
 }
 
-[[noreturn, gnu::cold]] static void missing_parenthesis(int32_t at) {
-  current_token = at;
+[[noreturn, gnu::cold]] static void missing_parenthesis(Index at) {
+  current_token = static_cast<int32_t>(at);
   report_missing("Expected ')'");
 }
 
-[[noreturn, gnu::cold]] static void division_by_zero(int32_t at) {
-  current_token = at;
+[[noreturn, gnu::cold]] static void division_by_zero(Index at) {
+  current_token = static_cast<int32_t>(at);
   error("Division by zero");
 }
 
-static Parsed parse_expression(int32_t at);
+static Read parse_expression(Index at);
 
 // primary = number | identifier | "(" expression ")"
 // The parenthesised expression is read by parse_unary(), which saves a call.
-[[gnu::noinline]] static Parsed parse_primary(int32_t at) {
+[[gnu::noinline]] static Read parse_primary(Index at) {
   switch (token_types[at]) {
     case TOKEN_NUMBER:
       operand_slots[at] = &token_numbers[at];
       return {token_numbers[at], at + 1};
     case TOKEN_IDENTIFIER:
-      current_token = at + 1;
+      current_token = static_cast<int32_t>(at + 1);
       // A variable that holds a string still reads as its number.
-      return {token_variable_or_fail(at)->number, at + 1};
+      return {token_variable_or_fail(static_cast<int32_t>(at))->number, at + 1};
     case TOKEN_STRING:
       string_in_expression(at + 1);
     default:
@@ -57,29 +83,29 @@ static Parsed parse_expression(int32_t at);
   }
 }
 
-static Parsed parse_unary(int32_t at);
+static Read parse_unary(Index at);
 
 // An operand of a binary operator: a number, or a variable already found, is read on the
 // spot from its slot; everything else goes through the unary rule.
-ULVANE_INLINE static Parsed parse_operand(int32_t at) {
+ULVANE_INLINE static Read parse_operand(Index at) {
   if (const double* slot = operand_slots[at]) return {*slot, at + 1};
   return parse_unary(at);
 }
 
 // unary = "!" unary | "-" unary | primary
-[[gnu::noinline]] static Parsed parse_unary(int32_t at) {
+[[gnu::noinline]] static Read parse_unary(Index at) {
   switch (token_types[at]) {
     case TOKEN_NOT: {
-      Parsed operand = parse_operand(at + 1);
-      return {truth(operand.value == 0.0), operand.at};
+      Read operand = parse_operand(at + 1);
+      return {truth(lanes(operand.value) == lanes(0.0)), operand.at};
     }
     case TOKEN_MINUS: {
-      Parsed operand = parse_operand(at + 1);
+      Read operand = parse_operand(at + 1);
       // A sign flip, so -0 is -0.0.
       return {-operand.value, operand.at};
     }
     case TOKEN_LPAREN: {
-      Parsed inner = parse_expression(at + 1);
+      Read inner = parse_expression(at + 1);
       if (token_types[inner.at] != TOKEN_RPAREN) missing_parenthesis(inner.at);
       return {inner.value, inner.at + 1};
     }
@@ -98,7 +124,7 @@ ULVANE_INLINE static Parsed parse_operand(int32_t at) {
 // operator of `lowest` or a tighter level; the right operand of an operator extends over
 // all operators tighter than it, exactly as the nested loops of the rules would read it.
 // Tokens are taken, and errors raised, in the same order as those loops.
-ULVANE_INLINE static double apply(TokenType op, double left, double right, int32_t at) {
+ULVANE_INLINE static double apply(TokenType op, double left, double right, Index at) {
   switch (op) {
     case TOKEN_STAR: return left * right;
     case TOKEN_SLASH:
@@ -107,25 +133,26 @@ ULVANE_INLINE static double apply(TokenType op, double left, double right, int32
       return left / right;
     case TOKEN_PLUS: return left + right;
     case TOKEN_MINUS: return left - right;
-    case TOKEN_EQ: return truth(left == right);
-    case TOKEN_NEQ: return truth(left != right);
-    case TOKEN_GT: return truth(left > right);
-    case TOKEN_LT: return truth(left < right);
+    case TOKEN_EQ: return truth(lanes(left) == lanes(right));
+    case TOKEN_NEQ: return truth(lanes(left) != lanes(right));
+    case TOKEN_GT: return truth(lanes(left) > lanes(right));
+    case TOKEN_LT: return truth(lanes(left) < lanes(right));
     // Both sides of && and || have always been computed: an error on the right is
-    // raised even when the left already decides the result.
-    case TOKEN_AND: return truth((left != 0.0) & (right != 0.0));
-    default: return truth((left != 0.0) | (right != 0.0));
+    // raised even when the left already decides the result. Of two truths, the product is
+    // 1.0 only when both are, the larger is 1.0 when either is.
+    case TOKEN_AND: return is_true(left) * is_true(right);
+    default: return std::max(is_true(left), is_true(right));
   }
 }
 
-static Parsed parse_tighter(Parsed left, BinaryLevel lowest);
+static Read parse_tighter(Read left, BinaryLevel lowest);
 
-ULVANE_INLINE static Parsed parse_binary(Parsed left, BinaryLevel lowest) {
+ULVANE_INLINE static Read parse_binary(Read left, BinaryLevel lowest) {
   for (;;) {
     BinaryLevel level = static_cast<BinaryLevel>(token_levels[left.at]);
     if (level < lowest) return left;
     TokenType op = static_cast<TokenType>(token_types[left.at]);
-    Parsed right = parse_operand(left.at + 1);
+    Read right = parse_operand(left.at + 1);
     if (token_levels[right.at] > level) {
       right = parse_tighter(right, static_cast<BinaryLevel>(level + 1));
     }
@@ -135,18 +162,21 @@ ULVANE_INLINE static Parsed parse_binary(Parsed left, BinaryLevel lowest) {
 
 // The right operand of an operator, when tighter operators follow it; out of line because
 // it recurses.
-[[gnu::noinline]] static Parsed parse_tighter(Parsed left, BinaryLevel lowest) {
+[[gnu::noinline]] static Read parse_tighter(Read left, BinaryLevel lowest) {
   return parse_binary(left, lowest);
 }
 
 // expression = logic_or
-ULVANE_INLINE static Parsed parse_full(int32_t at) {
+ULVANE_INLINE static Read parse_full(Index at) {
   return parse_binary(parse_operand(at), LEVEL_OR);
 }
 
 // A parenthesised expression; out of line because it recurses.
-[[gnu::noinline]] static Parsed parse_expression(int32_t at) { return parse_full(at); }
+[[gnu::noinline]] static Read parse_expression(Index at) { return parse_full(at); }
 
-Parsed evaluate_at(int32_t at) { return parse_full(at); }
+Parsed evaluate_at(int32_t at) {
+  Read result = parse_full(at);
+  return {result.value, static_cast<int32_t>(result.at)};
+}
 
 }  // namespace ulvane
