@@ -16,26 +16,38 @@ namespace ulvane {
 // so the count is the same every time.
 static std::array<int32_t, MAX_TOKENS> block_ends;
 
-// Called just after a "{": moves past the matching "}", or to the end token. Only brace
-// tokens count; what lies between them is never examined.
+std::array<Variable*, MAX_TOKENS> assignment_targets;
+
+// The index of the matching "}" of the "{" at index open, or of the end token when it is
+// never closed. Only brace tokens count; what lies between them is never examined.
+[[gnu::noinline]] static int32_t find_block_end(int32_t open) {
+  int32_t end = open + 1;
+  for (int depth = 1; depth > 0 && token_types[end] != TOKEN_EOF; ++end) {
+    if (token_types[end] == TOKEN_LBRACE) ++depth;
+    if (token_types[end] == TOKEN_RBRACE) --depth;
+  }
+  block_ends[open] = end + 1;
+  return end;
+}
+
+// Called just after a "{": moves past the matching "}", or to the end token.
 static void skip_block() {
   int32_t open = current_token - 1;
   int32_t end = block_ends[open] - 1;
-  if (end < 0) {
-    end = current_token;
-    for (int depth = 1; depth > 0 && token_types[end] != TOKEN_EOF; ++end) {
-      if (token_types[end] == TOKEN_LBRACE) ++depth;
-      if (token_types[end] == TOKEN_RBRACE) --depth;
-    }
-    block_ends[open] = end + 1;
-  }
+  if (end < 0) end = find_block_end(open);
   move_cursor(end);
 }
 
 // if "(" expression ")" "{" statements "}"
+// Called with the cursor on "if", which has not been taken: the line in force is still that
+// of the token before it, and a missing "(" is reported there. Every later token is taken,
+// so the line in force is settled only when the cursor moves in another way.
 void execute_if() {
-  int32_t at = current_token;
-  if (token_types[at] != TOKEN_LPAREN) report_missing("Expected '(' after 'if'");
+  int32_t at = current_token + 1;
+  if (token_types[at] != TOKEN_LPAREN) {
+    advance();
+    report_missing("Expected '(' after 'if'");
+  }
   Parsed condition = evaluate_at(at + 1);
   at = condition.at;
   if (token_types[at] != TOKEN_RPAREN) {
@@ -92,9 +104,10 @@ void execute_while() {
       move_cursor(body_end);
       return;
     }
-    // The closing "}" is never taken; in a body left open, a statement that would start
-    // on the script's last token does not run.
-    while (at < body_end - 1 && token_types[at] != TOKEN_EOF) at = execute_body_statement();
+    // The closing "}" is never taken; in a body left open, body_end is the end token's
+    // index, so a statement that would start on the script's last token does not run and
+    // the cursor never reaches the end token here.
+    while (at < body_end - 1) at = execute_body_statement();
   }
 }
 

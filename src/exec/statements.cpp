@@ -118,7 +118,6 @@ void execute_statement() {
       execute_var();
       return;
     case TOKEN_IF:
-      advance();
       execute_if();
       return;
     case TOKEN_WHILE:
