@@ -42,6 +42,7 @@ static double truth(Mask mask) {
 }
 
 static double is_true(double value) { return truth(lanes(value) != lanes(0.0)); }
+static double is_false(double value) { return truth(lanes(value) == lanes(0.0)); }
 
 [[noreturn, gnu::cold]] static void string_in_expression(Index at) {
   current_token = static_cast<int32_t>(at);
@@ -86,9 +87,15 @@ static Read parse_expression(Index at);
 static Read parse_unary(Index at);
 
 // An operand of a binary operator: a number, or a variable already found, is read on the
-// spot from its slot; everything else goes through the unary rule.
+// spot from its slot, and so is one with a "!" in front; everything else goes through the
+// unary rule.
 ULVANE_INLINE static Read parse_operand(Index at) {
   if (const double* slot = operand_slots[at]) return {*slot, at + 1};
+  if (token_types[at] == TOKEN_NOT) {
+    if (const double* slot = operand_slots[at + 1]) {
+      return {is_false(*slot), at + 2};
+    }
+  }
   return parse_unary(at);
 }
 
@@ -97,7 +104,7 @@ ULVANE_INLINE static Read parse_operand(Index at) {
   switch (token_types[at]) {
     case TOKEN_NOT: {
       Read operand = parse_operand(at + 1);
-      return {truth(lanes(operand.value) == lanes(0.0)), operand.at};
+      return {is_false(operand.value), operand.at};
     }
     case TOKEN_MINUS: {
       Read operand = parse_operand(at + 1);
