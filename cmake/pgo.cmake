@@ -1,0 +1,54 @@
+# Profile-guided optimization with GCC. An instrumented copy of the interpreter runs the
+# training scripts in pgo/, which record how often each branch and call is taken; the
+# interpreter is then compiled with that profile, so the compiler lays out the paths that
+# loops take every pass as straight-line code and keeps their values in registers. The
+# training scripts are long-running loops, so the profile reflects a script's steady state
+# rather than its start-up. Off for other compilers, for sanitizer, fuzz and debug builds,
+# and when cross-compiling (the training must run on the build machine).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_BUILD_TYPE STREQUAL "Release"
+   AND NOT ULVANE_SANITIZE AND NOT ULVANE_FUZZ_LOOP_LIMIT AND NOT CMAKE_CROSSCOMPILING)
+  set(ulvane_pgo_default ON)
+else()
+  set(ulvane_pgo_default OFF)
+endif()
+option(ULVANE_PGO "Compile the interpreter with a profile of the training scripts (GCC)"
+       ${ulvane_pgo_default})
+
+if(ULVANE_PGO)
+  set(pgo_dir ${CMAKE_BINARY_DIR}/pgo)
+  set(pgo_scripts ${CMAKE_SOURCE_DIR}/pgo/training.ulv)
+
+  # Profile files are named after each object file's path; with the target's object
+  # directory removed from it, the instrumented and the final objects of one source file
+  # share a name.
+  function(ulvane_profile_prefix target)
+    target_compile_options(${target} PRIVATE
+      -fprofile-prefix-path=${CMAKE_BINARY_DIR}/CMakeFiles/${target}.dir)
+  endfunction()
+
+  add_executable(ulvane_instrumented ${ulvane_core_sources} src/driver/main.cpp)
+  target_include_directories(ulvane_instrumented PRIVATE src)
+  target_compile_options(ulvane_instrumented PRIVATE
+    -fprofile-generate=${pgo_dir} -fprofile-update=single --param=profile-func-internal-id=1)
+  target_link_options(ulvane_instrumented PRIVATE -fprofile-generate=${pgo_dir})
+  ulvane_profile_prefix(ulvane_instrumented)
+
+  # A fresh profile on every training run: counts from an older build would not match.
+  add_custom_command(
+    OUTPUT ${pgo_dir}/trained
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${pgo_dir}
+    COMMAND ${CMAKE_COMMAND} -DULVANE=$<TARGET_FILE:ulvane_instrumented>
+            "-DSCRIPTS=${pgo_scripts}" -P ${CMAKE_SOURCE_DIR}/cmake/train.cmake
+    COMMAND ${CMAKE_COMMAND} -E touch ${pgo_dir}/trained
+    DEPENDS ulvane_instrumented ${pgo_scripts} ${CMAKE_SOURCE_DIR}/cmake/train.cmake
+    COMMENT "Recording the interpreter's profile on the training scripts"
+    VERBATIM)
+  add_custom_target(ulvane_profile DEPENDS ${pgo_dir}/trained)
+
+  foreach(target ulvane_core ulvane)
+    add_dependencies(${target} ulvane_profile)
+    target_compile_options(${target} PRIVATE -fprofile-use=${pgo_dir} -fprofile-partial-training
+      --param=profile-func-internal-id=1)
+    ulvane_profile_prefix(${target})
+  endforeach()
+endif()
