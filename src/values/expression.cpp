@@ -87,14 +87,17 @@ static Read parse_expression(Index at);
 static Read parse_unary(Index at);
 
 // An operand of a binary operator: a number, or a variable already found, is read on the
-// spot from its slot, and so is one with a "!" in front; everything else goes through the
-// unary rule.
+// spot from its slot, and so is one with a "!" or "-" in front; everything else goes
+// through the unary rule.
 ULVANE_INLINE static Read parse_operand(Index at) {
   if (const double* slot = operand_slots[at]) return {*slot, at + 1};
-  if (token_types[at] == TOKEN_NOT) {
-    if (const double* slot = operand_slots[at + 1]) {
-      return {is_false(*slot), at + 2};
-    }
+  // The end token is neither, so the token after a "!" or "-" is in the table.
+  uint8_t type = token_types[at];
+  if (type == TOKEN_NOT) {
+    if (const double* slot = operand_slots[at + 1]) return {is_false(*slot), at + 2};
+  } else if (type == TOKEN_MINUS) {
+    // A sign flip, so -0 is -0.0.
+    if (const double* slot = operand_slots[at + 1]) return {-*slot, at + 2};
   }
   return parse_unary(at);
 }
