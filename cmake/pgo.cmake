@@ -3,10 +3,9 @@
 # interpreter is then compiled with that profile, so the compiler lays out the paths that
 # loops take every pass as straight-line code and keeps their values in registers. The
 # training scripts are long-running loops, so the profile reflects a script's steady state
-# rather than its start-up. Off for other compilers, for sanitizer, fuzz and debug builds,
-# and when cross-compiling (the training must run on the build machine).
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_BUILD_TYPE STREQUAL "Release"
-   AND NOT ULVANE_SANITIZE AND NOT ULVANE_FUZZ_LOOP_LIMIT AND NOT CMAKE_CROSSCOMPILING)
+# rather than its start-up. On for the GCC release builds CMakeLists.txt names, except when
+# cross-compiling (the training must run on the build machine).
+if(ulvane_gcc_release AND NOT CMAKE_CROSSCOMPILING)
   set(ulvane_pgo_default ON)
 else()
   set(ulvane_pgo_default OFF)
