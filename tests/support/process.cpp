@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -92,10 +93,26 @@ ProcessResult run_process(const std::vector<std::string>& argv, const RunOptions
   return result;
 }
 
+// Every folder make_temp_dir() made, removed with all it holds when the test program ends,
+// whether its tests passed or failed: a run leaves the temporary folder as it found it.
+namespace {
+struct TempDirs {
+  std::vector<std::string> paths;
+  ~TempDirs() {
+    for (const std::string& path : paths) {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  }
+};
+}  // namespace
+
 std::string make_temp_dir() {
+  static TempDirs made;
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/ulvane-test-XXXXXX";
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  made.paths.push_back(pattern);
   return pattern;
 }
 

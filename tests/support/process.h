@@ -22,7 +22,7 @@ struct RunOptions {
 
 ProcessResult run_process(const std::vector<std::string>& argv, const RunOptions& options = {});
 
-// A fresh directory under the system's temporary folder.
+// A fresh directory under $TMPDIR (or /tmp), removed with its contents when the program ends.
 std::string make_temp_dir();
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
