@@ -4,7 +4,9 @@
 // hold what it prints. No output block means it prints nothing; no error block means it ends
 // with status 0. In Markdown a block is fenced with ``` and tagged after the opening fence;
 // in a manual page it runs from .EX to .EE, tagged by a comment line `.\" TAG` just before.
-// Usage: guide_check ULVANE GUIDE.md|PAGE.1
+// Every block must say what it holds (sh, text, ...), so that no example can be shown in an
+// untagged block and escape the check.
+// Usage: guide_check ULVANE FILE.md|PAGE.1...
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -96,6 +98,11 @@ int pair_examples(const std::vector<Block>& blocks, const char* guide, std::vect
       ++problems;
       continue;
     }
+    if (block.tag.empty()) {
+      std::printf("%s:%d: block has no tag saying what it holds\n", guide, block.line);
+      ++problems;
+      continue;
+    }
     if (block.tag != "ulvane") continue;
     Example example;
     example.script = &block;
@@ -141,27 +148,30 @@ bool run_example(const char* ulvane, const char* guide, const std::string& path,
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: guide_check ULVANE GUIDE.md\n");
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: guide_check ULVANE FILE...\n");
     return 2;
   }
   const char* ulvane = argv[1];
-  const char* guide = argv[2];
-  std::vector<Block> blocks;
-  std::string problem;
-  if (!read_blocks(ulvane_test::read_file(guide), blocks, problem)) {
-    std::printf("%s: %s\n", guide, problem.c_str());
-    return 1;
+  std::string path = ulvane_test::make_temp_dir() + "/example.ulv";
+  size_t examples_run = 0;
+  int failed = 0;
+  for (int i = 2; i < argc; ++i) {
+    const char* guide = argv[i];
+    std::vector<Block> blocks;
+    std::string problem;
+    if (!read_blocks(ulvane_test::read_file(guide), blocks, problem)) {
+      std::printf("%s: %s\n", guide, problem.c_str());
+      ++failed;
+      continue;
+    }
+    std::vector<Example> examples;
+    failed += pair_examples(blocks, guide, examples);
+    for (const Example& example : examples) {
+      if (!run_example(ulvane, guide, path, example)) ++failed;
+    }
+    examples_run += examples.size();
   }
-  std::vector<Example> examples;
-  int failed = pair_examples(blocks, guide, examples);
-  std::string dir = ulvane_test::make_temp_dir();
-  std::string path = dir + "/example.ulv";
-  for (const Example& example : examples) {
-    if (!run_example(ulvane, guide, path, example)) ++failed;
-  }
-  std::remove(path.c_str());
-  std::remove(dir.c_str());
-  std::printf("%zu examples run, %d problems\n", examples.size(), failed);
-  return failed == 0 && !examples.empty() ? 0 : 1;
+  std::printf("%zu examples run, %d problems\n", examples_run, failed);
+  return failed == 0 && examples_run > 0 ? 0 : 1;
 }
