@@ -7,6 +7,7 @@
 // a take, so the line in force needs no bookkeeping; current_token is written back when
 // the expression ends and before any error is raised.
 #include <algorithm>
+#include <array>
 #include <cstddef>
 
 #include "driver/driver.h"
@@ -124,9 +125,7 @@ ULVANE_INLINE static Read parse_operand(Index at) {
   }
 }
 
-// The binary levels, loosest first; every one is a left-associative loop of the same shape:
-//   logic_or   = logic_and { "||" logic_and }
-//   logic_and  = comparison { "&&" comparison }
+// The arithmetic and comparison levels, loosest first, are left-associative loops of one shape:
 //   comparison = term { ("==" | "!=" | ">" | "<") term }
 //   term       = factor { ("+" | "-") factor }
 //   factor     = unary { ("*" | "/") unary }
@@ -146,12 +145,7 @@ ULVANE_INLINE static double apply(TokenType op, double left, double right, Index
     case TOKEN_EQ: return truth(lanes(left) == lanes(right));
     case TOKEN_NEQ: return truth(lanes(left) != lanes(right));
     case TOKEN_GT: return truth(lanes(left) > lanes(right));
-    case TOKEN_LT: return truth(lanes(left) < lanes(right));
-    // Both sides of && and || have always been computed: an error on the right is
-    // raised even when the left already decides the result. Of two truths, the product is
-    // 1.0 only when both are, the larger is 1.0 when either is.
-    case TOKEN_AND: return is_true(left) * is_true(right);
-    default: return std::max(is_true(left), is_true(right));
+    default: return truth(lanes(left) < lanes(right));
   }
 }
 
@@ -176,9 +170,57 @@ ULVANE_INLINE static Read parse_binary(Read left, BinaryLevel lowest) {
   return parse_binary(left, lowest);
 }
 
+ULVANE_INLINE static Read parse_comparison(Index at) {
+  return parse_binary(parse_operand(at), LEVEL_COMPARISON);
+}
+
+// Per "&&" or "||" token, what is known of its right operand: UNREAD until it has been read
+// once, then RAISES_ERRORS, or the index just after it when it can raise no error. Where an
+// operand ends depends only on the tokens, never on values. One that was read without error
+// has had every name in it found, and a name once found stays found; so when it holds no
+// division, or only divisions by a nonzero number literal, reading it again cannot fail.
+constexpr int32_t UNREAD = 0;
+constexpr int32_t RAISES_ERRORS = -1;
+static std::array<int32_t, MAX_TOKENS> right_operand_ends;
+
+// Called once per logical operator, when its right operand, up to `end`, has been read.
+[[gnu::noinline]] static void note_right_operand(Index op, Index end) {
+  int32_t known = static_cast<int32_t>(end);
+  for (Index at = op + 1; at < end; ++at) {
+    bool literal_divisor = token_types[at + 1] == TOKEN_NUMBER && token_numbers[at + 1] != 0.0;
+    if (token_types[at] == TOKEN_SLASH && !literal_divisor) known = RAISES_ERRORS;
+  }
+  right_operand_ends[op] = known;
+}
+
+// logic_or  = logic_and { "||" logic_and }
+// logic_and = comparison { "&&" comparison }
+// One "&&" or "||" after its left operand; the right operand of "||" takes every "&&" after
+// it. Both sides are always computed, since the right one may raise an error even when the
+// left already decides the result; only a right operand known to raise none is passed over
+// then, which no script can tell apart. Of two truths, the product is 1.0 only when both
+// are, the larger is 1.0 when either is.
+[[gnu::noinline]] static Read parse_logical(Read left) {
+  Index at = left.at;
+  bool is_and = token_types[at] == TOKEN_AND;
+  int32_t known = right_operand_ends[at];
+  if (known > 0 && is_and == (left.value == 0.0)) return {is_and ? 0.0 : 1.0, known};
+  Read right = parse_comparison(at + 1);
+  if (!is_and) {
+    while (token_types[right.at] == TOKEN_AND) right = parse_logical(right);
+  }
+  if (known == UNREAD) note_right_operand(at, right.at);
+  double value = is_and ? is_true(left.value) * is_true(right.value)
+                        : std::max(is_true(left.value), is_true(right.value));
+  return {value, right.at};
+}
+
 // expression = logic_or
 ULVANE_INLINE static Read parse_full(Index at) {
-  return parse_binary(parse_operand(at), LEVEL_OR);
+  Read left = parse_comparison(at);
+  // Every tighter operator has been taken: what follows is "&&", "||" or the end.
+  while (token_levels[left.at] != NOT_BINARY) left = parse_logical(left);
+  return left;
 }
 
 // A parenthesised expression; out of line because it recurses.
