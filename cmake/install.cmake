@@ -6,6 +6,23 @@ install(TARGETS ulvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES man/ulvane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES README.md docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+set(ULVANE_CONTACT "ulvane maintainers <maintainers@ulvane.invalid>")
+
+# The copyright and license in Debian's machine-readable form, which the package must carry
+# as share/doc/ulvane/copyright. It is made from LICENSE, so the license text lives in one
+# file: the copyright line becomes the Copyright field, the text below it the License
+# paragraph (each line indented by one space, an empty line written as " .").
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE license_text)
+if(NOT license_text MATCHES "^MIT License\n\nCopyright \\(c\\) ([^\n]+)\n\n(.+[^\n])\n*$")
+  message(FATAL_ERROR "LICENSE does not start with \"MIT License\" and a copyright line")
+endif()
+set(ULVANE_COPYRIGHT "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "\n\n" "\n.\n" ULVANE_LICENSE_BODY "${CMAKE_MATCH_2}")
+string(REPLACE "\n" "\n " ULVANE_LICENSE_BODY " ${ULVANE_LICENSE_BODY}")
+configure_file(cmake/copyright.in copyright @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # Each example with the output it prints, so a reader can compare.
 file(GLOB example_files CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.ulv ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.out)
@@ -23,7 +40,7 @@ install(FILES editors/vscode/syntaxes/ulvane.tmLanguage.json
 
 set(CPACK_PACKAGE_NAME ulvane)
 set(CPACK_PACKAGE_VENDOR "The ulvane developers")
-set(CPACK_PACKAGE_CONTACT "ulvane maintainers <maintainers@ulvane.invalid>")
+set(CPACK_PACKAGE_CONTACT "${ULVANE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interpreter for the Ulvane scripting language")
 set(CPACK_PACKAGE_DESCRIPTION "Ulvane is a small scripting language of numbers, strings, variables, print,
 if and while. The package holds the ulvane interpreter, its manual page, a

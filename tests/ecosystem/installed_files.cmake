@@ -8,6 +8,7 @@ set(ULVANE_INSTALLED_FILES
   share/man/man1/ulvane.1.gz
   share/doc/ulvane/README.md
   share/doc/ulvane/language.md
+  share/doc/ulvane/copyright
   ${example_files}
   share/vim/vimfiles/syntax/ulvane.vim
   share/vim/vimfiles/ftdetect/ulvane.vim
