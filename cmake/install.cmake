@@ -61,6 +61,9 @@ if(DPKG_SHLIBDEPS)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
 endif()
-# Debian keeps manual pages compressed: gzip it in the package's staging folder.
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/compress_man_page.cmake)
+# Debian keeps manual pages compressed: gzip it in the package's staging folder. The Debian
+# changelog is written there too, so that no second changelog is kept by hand.
+set(CPACK_ULVANE_DOCDIR ${CMAKE_INSTALL_DOCDIR})
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/compress_man_page.cmake
+                            ${CMAKE_CURRENT_SOURCE_DIR}/cmake/debian_changelog.cmake)
 include(CPack)
