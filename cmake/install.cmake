@@ -23,10 +23,12 @@ string(REPLACE "\n" "\n " ULVANE_LICENSE_BODY " ${ULVANE_LICENSE_BODY}")
 configure_file(cmake/copyright.in copyright @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Each example with the output it prints, so a reader can compare.
-file(GLOB example_files CONFIGURE_DEPENDS
-  ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.ulv ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.out)
-install(FILES ${example_files} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# Each example with the output it prints, so a reader can compare. The scripts start with
+# a #! line and stay executable; the output files do not.
+file(GLOB example_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.ulv)
+file(GLOB example_outputs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.out)
+install(PROGRAMS ${example_scripts} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES ${example_outputs} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # Debian's vim searches share/vim/vimfiles; its ftdetect folder is read by "filetype on".
 install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles)

@@ -36,6 +36,8 @@ string(REGEX MATCHALL "\\./usr/[^\n]*[^/\n]\n" listed "${contents}")
 list(TRANSFORM listed REPLACE "^\\./usr/(.*)\n$" "\\1")
 include("${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake")
 expect_installed_files("dpkg-deb --contents lists other files" listed "${ULVANE_INSTALLED_FILES}")
+string(REGEX MATCHALL "[^\n]*/doc/ulvane/examples/[^\n]*\n" example_lines "${contents}")
+expect_example_modes("dpkg-deb --contents" "${example_lines}")
 
 set(root "${WORK_DIR}/root")
 run_or_fail(ignored dpkg -x "${debs}" "${root}")
