@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # CI for what ships beside the interpreter: installs the tools that the manual page, package
-# and Vim tests need, makes sure CTest registers and passes those tests, then runs the
-# VS Code grammar tests from the npm registry.
+# and Vim tests need, makes sure CTest registers and passes those tests, checks the Debian
+# package with lintian, then runs the VS Code grammar tests from the npm registry.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 source .ci/lib.sh
-apt_install mandoc groff-base dpkg-dev vim
+apt_install mandoc groff-base dpkg-dev vim lintian
 # Node.js may come from a package that bundles npm; Debian's own npm is only needed without it.
 command -v node >/dev/null || apt_install nodejs
 command -v npm >/dev/null || apt_install npm
@@ -22,6 +22,12 @@ if [ "$registered" -ne 4 ]; then
   exit 1
 fi
 ctest --test-dir build --output-on-failure -R '^(examples|guide|man|install|editors)/'
+
+echo "== lintian on the Debian package =="
+# Errors fail the run; warnings are shown (the ones kept are explained in cmake/install.cmake).
+rm -rf build/package
+cpack -G DEB --config build/CPackConfig.cmake -B build/package >/dev/null
+lintian --fail-on error build/package/ulvane_*.deb
 
 echo "== VS Code grammar tests =="
 cd editors/vscode
