@@ -30,7 +30,9 @@ file(GLOB example_outputs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples
 install(PROGRAMS ${example_scripts} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES ${example_outputs} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
-# Debian's vim searches share/vim/vimfiles; its ftdetect folder is read by "filetype on".
+# Debian's vim searches /usr/share/vim/vimfiles, so the package's files are found and its
+# ftdetect folder is read by "filetype on". Below another prefix (/usr/local by default) the
+# folder keeps the prefix, and vim needs it added to 'runtimepath' (the README gives the line).
 install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles)
 
 # The VS Code extension without its test samples and development packages.
