@@ -36,9 +36,26 @@ string(REGEX MATCHALL "\\./usr/[^\n]*[^/\n]\n" listed "${contents}")
 list(TRANSFORM listed REPLACE "^\\./usr/(.*)\n$" "\\1")
 include("${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake")
 expect_installed_files("dpkg-deb --contents lists other files" listed "${ULVANE_INSTALLED_FILES}")
+string(REGEX MATCHALL "[^\n]*/doc/ulvane/examples/[^\n]*\n" example_lines "${contents}")
+expect_example_modes("dpkg-deb --contents" "${example_lines}")
 
 set(root "${WORK_DIR}/root")
 run_or_fail(ignored dpkg -x "${debs}" "${root}")
+
+# The copyright file is machine-readable, names the copyright holder and carries the whole
+# license: its License paragraph, unindented, is LICENSE below the copyright line.
+file(READ "${root}/usr/share/doc/ulvane/copyright" copyright)
+file(READ "${SOURCE_DIR}/LICENSE" license)
+string(REGEX REPLACE "^.*\n\nLicense: Expat" "" license_paragraph "${copyright}")
+string(REPLACE "\n .\n" "\n\n" license_paragraph "${license_paragraph}")
+string(REPLACE "\n " "\n" license_paragraph "${license_paragraph}")
+string(REGEX REPLACE "^.*Copyright \\(c\\) [^\n]*\n\n" "" license_terms "${license}")
+if(NOT copyright MATCHES "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+   OR NOT copyright MATCHES "\nFiles: \\*\nCopyright: 2026 The ulvane developers\nLicense: Expat\n"
+   OR NOT license_paragraph STREQUAL "\n${license_terms}")
+  message(FATAL_ERROR "usr/share/doc/ulvane/copyright is not LICENSE in Debian's format:\n${copyright}")
+endif()
+
 execute_process(COMMAND "${CMAKE_COMMAND}" -DULVANE=${root}/usr/bin/ulvane
   -DSCRIPT=${root}/usr/share/doc/ulvane/examples/fizzbuzz.ulv
   -DEXPECTED=${root}/usr/share/doc/ulvane/examples/fizzbuzz.out

@@ -1,5 +1,6 @@
 # Installs the build into a fresh prefix with cmake --install, checks that exactly the
-# interpreter and its files arrive (no test program), then runs every installed example
+# interpreter and its files arrive (no test program) and that the example scripts are
+# executable and their output files not, then runs every installed example
 # with the installed binary and compares its output with the installed .out file.
 # Usage: cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -P install_check.cmake
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -14,7 +15,10 @@ include("${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake")
 file(GLOB_RECURSE found RELATIVE "${prefix}" "${prefix}/*")
 set(expected ${ULVANE_INSTALLED_FILES})
 list(TRANSFORM expected REPLACE "^share/man/man1/ulvane.1.gz$" "share/man/man1/ulvane.1")
+list(REMOVE_ITEM expected share/doc/ulvane/changelog.Debian.gz)
 expect_installed_files("installed files differ" found "${expected}")
+execute_process(COMMAND ls -l "${prefix}/share/doc/ulvane/examples" OUTPUT_VARIABLE listing)
+expect_example_modes("ls -l share/doc/ulvane/examples" "${listing}")
 
 file(GLOB examples "${prefix}/share/doc/ulvane/examples/*.ulv")
 list(LENGTH examples count)
