@@ -4,7 +4,7 @@ include(GNUInstallDirs)
 
 install(TARGETS ulvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES man/ulvane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES README.md docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md CHANGELOG.md docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(ULVANE_CONTACT "ulvane maintainers <maintainers@ulvane.invalid>")
 

@@ -1,5 +1,6 @@
 # The files an installation holds, relative to its prefix, as the Debian package has them
-# (its manual page compressed, and a Debian changelog that only the package has).
+# (its manual page compressed, CHANGELOG.md as changelog.gz, and a Debian changelog that
+# only the package has).
 # Sets ULVANE_INSTALLED_FILES; needs SOURCE_DIR.
 file(GLOB example_files RELATIVE "${SOURCE_DIR}/examples"
   "${SOURCE_DIR}/examples/*.ulv" "${SOURCE_DIR}/examples/*.out")
@@ -10,6 +11,7 @@ set(ULVANE_INSTALLED_FILES
   share/doc/ulvane/README.md
   share/doc/ulvane/language.md
   share/doc/ulvane/copyright
+  share/doc/ulvane/changelog.gz
   share/doc/ulvane/changelog.Debian.gz
   ${example_files}
   share/vim/vimfiles/syntax/ulvane.vim
