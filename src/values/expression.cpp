@@ -193,26 +193,34 @@ static std::array<int32_t, MAX_TOKENS> right_operand_ends;
   right_operand_ends[op] = known;
 }
 
+static Read parse_logical(Read left);
+
 // logic_or  = logic_and { "||" logic_and }
 // logic_and = comparison { "&&" comparison }
-// One "&&" or "||" after its left operand; the right operand of "||" takes every "&&" after
-// it. Both sides are always computed, since the right one may raise an error even when the
-// left already decides the result; only a right operand known to raise none is passed over
-// then, which no script can tell apart. Of two truths, the product is 1.0 only when both
-// are, the larger is 1.0 when either is.
-[[gnu::noinline]] static Read parse_logical(Read left) {
+// One "&&" or "||" after its left operand, its right side read; the right side of "||" takes
+// every "&&" after it. Of two truths, the product is 1.0 only when both are, the larger is
+// 1.0 when either is.
+[[gnu::noinline]] static Read parse_logical_right(Read left) {
   Index at = left.at;
   bool is_and = token_types[at] == TOKEN_AND;
-  int32_t known = right_operand_ends[at];
-  if (known > 0 && is_and == (left.value == 0.0)) return {is_and ? 0.0 : 1.0, known};
   Read right = parse_comparison(at + 1);
   if (!is_and) {
     while (token_types[right.at] == TOKEN_AND) right = parse_logical(right);
   }
-  if (known == UNREAD) note_right_operand(at, right.at);
+  if (right_operand_ends[at] == UNREAD) note_right_operand(at, right.at);
   double value = is_and ? is_true(left.value) * is_true(right.value)
                         : std::max(is_true(left.value), is_true(right.value));
   return {value, right.at};
+}
+
+// Both sides of "&&" and "||" are always computed, since the right one may raise an error
+// even when the left already decides the result; only a right side known to raise none is
+// passed over then, which no script can tell apart.
+ULVANE_INLINE static Read parse_logical(Read left) {
+  bool is_and = token_types[left.at] == TOKEN_AND;
+  int32_t known = right_operand_ends[left.at];
+  if (known > 0 && is_and == (left.value == 0.0)) return {is_and ? 0.0 : 1.0, known};
+  return parse_logical_right(left);
 }
 
 // expression = logic_or
