@@ -68,7 +68,7 @@ static double is_false(double value) { return truth(lanes(value) == lanes(0.0));
 static Read parse_expression(Index at);
 
 // primary = number | identifier | "(" expression ")"
-// The parenthesised expression is read by parse_unary(), which saves a call.
+// The parenthesised expression is read by parse_parenthesised(), which saves a call.
 [[gnu::noinline]] static Read parse_primary(Index at) {
   switch (token_types[at]) {
     case TOKEN_NUMBER:
@@ -87,6 +87,13 @@ static Read parse_expression(Index at);
 
 static Read parse_unary(Index at);
 
+// "(" expression ")", the "(" at `at`.
+ULVANE_INLINE static Read parse_parenthesised(Index at) {
+  Read inner = parse_expression(at + 1);
+  if (token_types[inner.at] != TOKEN_RPAREN) missing_parenthesis(inner.at);
+  return {inner.value, inner.at + 1};
+}
+
 // An operand of a binary operator: a number, or a variable already found, is read on the
 // spot from its slot, and so is one with a "!" or "-" in front; everything else goes
 // through the unary rule.
@@ -99,6 +106,8 @@ ULVANE_INLINE static Read parse_operand(Index at) {
   } else if (type == TOKEN_MINUS) {
     // A sign flip, so -0 is -0.0.
     if (const double* slot = operand_slots[at + 1]) return {-*slot, at + 2};
+  } else if (type == TOKEN_LPAREN) {
+    return parse_parenthesised(at);
   }
   return parse_unary(at);
 }
@@ -115,11 +124,8 @@ ULVANE_INLINE static Read parse_operand(Index at) {
       // A sign flip, so -0 is -0.0.
       return {-operand.value, operand.at};
     }
-    case TOKEN_LPAREN: {
-      Read inner = parse_expression(at + 1);
-      if (token_types[inner.at] != TOKEN_RPAREN) missing_parenthesis(inner.at);
-      return {inner.value, inner.at + 1};
-    }
+    case TOKEN_LPAREN:
+      return parse_parenthesised(at);
     default:
       return parse_primary(at);
   }
