@@ -157,6 +157,17 @@ ULVANE_INLINE static double apply(TokenType op, double left, double right, Index
 
 static Read parse_tighter(Read left, BinaryLevel lowest);
 
+// The factors after a first one: the tightest level, whose right operands are all unary, so
+// the right operand of a "+" or "-" is read without a recursive call.
+ULVANE_INLINE static Read parse_factors(Read left) {
+  while (token_levels[left.at] == LEVEL_FACTOR) {
+    TokenType op = static_cast<TokenType>(token_types[left.at]);
+    Read right = parse_operand(left.at + 1);
+    left = {apply(op, left.value, right.value, right.at), right.at};
+  }
+  return left;
+}
+
 ULVANE_INLINE static Read parse_binary(Read left, BinaryLevel lowest) {
   for (;;) {
     BinaryLevel level = static_cast<BinaryLevel>(token_levels[left.at]);
@@ -164,7 +175,8 @@ ULVANE_INLINE static Read parse_binary(Read left, BinaryLevel lowest) {
     TokenType op = static_cast<TokenType>(token_types[left.at]);
     Read right = parse_operand(left.at + 1);
     if (token_levels[right.at] > level) {
-      right = parse_tighter(right, static_cast<BinaryLevel>(level + 1));
+      right = level == LEVEL_TERM ? parse_factors(right)
+                                  : parse_tighter(right, static_cast<BinaryLevel>(level + 1));
     }
     left = {apply(op, left.value, right.value, right.at), right.at};
   }
