@@ -25,8 +25,18 @@ static void print_number(double number) {
     print_text("nan");
     return;
   }
-#if defined(__cpp_lib_to_chars)
   char text[32];
+  // A whole number of at most six digits prints as those digits, the commonest case by far;
+  // integer conversion does it without the general one. -0 takes the general way.
+  if (number > -1e6 && number < 1e6) {
+    int32_t whole = static_cast<int32_t>(number);
+    if (static_cast<double>(whole) == number && (whole != 0 || !std::signbit(number))) {
+      std::to_chars_result result = std::to_chars(text, text + sizeof text, whole);
+      std::fwrite(text, 1, static_cast<size_t>(result.ptr - text), stdout);
+      return;
+    }
+  }
+#if defined(__cpp_lib_to_chars)
   std::to_chars_result result =
       std::to_chars(text, text + sizeof text, number, std::chars_format::general, 6);
   std::fwrite(text, 1, static_cast<size_t>(result.ptr - text), stdout);
