@@ -15,7 +15,20 @@ option(ULVANE_PGO "Compile the interpreter with a profile of the training script
 
 if(ULVANE_PGO)
   set(pgo_dir ${CMAKE_BINARY_DIR}/pgo)
-  set(pgo_scripts ${CMAKE_SOURCE_DIR}/pgo/training.ulv)
+  # Ordinary scripts of several kinds (counting, calendar arithmetic, a ledger that prints,
+  # a float simulation); none of the benchmark programs, so their figures measure code
+  # the profile did not see.
+  file(GLOB pgo_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/pgo/*.ulv)
+  # A new profile does not by itself make the build recompile what uses it; a digest of the
+  # training scripts among the compile options does, when they change (an edit reconfigures).
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${pgo_scripts})
+  set(pgo_digest "")
+  foreach(script ${pgo_scripts})
+    file(SHA256 ${script} script_digest)
+    string(APPEND pgo_digest ${script_digest})
+  endforeach()
+  string(SHA256 pgo_digest "${pgo_digest}")
+  string(SUBSTRING ${pgo_digest} 0 16 pgo_digest)
 
   # Profile files are named after each object file's path; with the target's object
   # directory removed from it, the instrumented and the final objects of one source file
@@ -48,6 +61,7 @@ if(ULVANE_PGO)
     add_dependencies(${target} ulvane_profile)
     target_compile_options(${target} PRIVATE -fprofile-use=${pgo_dir} -fprofile-partial-training
       --param=profile-func-internal-id=1)
+    target_compile_definitions(${target} PRIVATE ULVANE_TRAINING_DIGEST=${pgo_digest})
     ulvane_profile_prefix(${target})
   endforeach()
 endif()
