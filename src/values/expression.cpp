@@ -95,14 +95,18 @@ ULVANE_INLINE static Read parse_parenthesised(Index at) {
 }
 
 // An operand of a binary operator: a number, or a variable already found, is read on the
-// spot from its slot, and so is one with a "!" or "-" in front; everything else goes
-// through the unary rule.
+// spot from its slot, and so is one with a "!" or "-" in front; a parenthesised one, also
+// after a "!", is read without the unary rule's call; everything else goes through it.
 ULVANE_INLINE static Read parse_operand(Index at) {
   if (const double* slot = operand_slots[at]) return {*slot, at + 1};
   // The end token is neither, so the token after a "!" or "-" is in the table.
   uint8_t type = token_types[at];
   if (type == TOKEN_NOT) {
     if (const double* slot = operand_slots[at + 1]) return {is_false(*slot), at + 2};
+    if (token_types[at + 1] == TOKEN_LPAREN) {
+      Read inner = parse_parenthesised(at + 1);
+      return {is_false(inner.value), inner.at};
+    }
   } else if (type == TOKEN_MINUS) {
     // A sign flip, so -0 is -0.0.
     if (const double* slot = operand_slots[at + 1]) return {-*slot, at + 2};
