@@ -1,11 +1,14 @@
 // The output pane: standard output as the script prints it, then the error line apart from
 // it. Bytes are decoded as they come (a character may be split across writes) and drawn once
-// per frame. Standard output is kept in blocks of whole lines, so that adding to a long output
+// per frame at most. Standard output is kept in blocks of whole lines, so that adding to a long output
 // lays out only the new block, and the oldest blocks go once it grows past MAX_CHARS. Text
 // that would be trimmed at once is dropped before it is laid out, so a flood stays cheap.
 
 const MAX_CHARS = 400_000;
 const BLOCK_CHARS = 4096;
+// Draws come at least this far apart, so that a flood of output is laid out a few times a
+// second rather than in every frame.
+const DRAW_MS = 100;
 
 export class Output {
   // box: the scrolling element; stdout, stderr: the elements the two streams go in;
@@ -17,6 +20,7 @@ export class Output {
 
   reset() {
     this.decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
+    this.lastDraw = -Infinity;
     this.pending = { 1: '', 2: '' };
     this.chars = 0;
     this.stdout.replaceChildren();
@@ -31,7 +35,9 @@ export class Output {
     if (this.pending[1].length > 2 * MAX_CHARS) this.dropEarly();
     if (!this.scheduled) {
       this.scheduled = true;
-      requestAnimationFrame(() => this.draw());
+      const wait = this.lastDraw + DRAW_MS - performance.now();
+      if (wait > 0) setTimeout(() => requestAnimationFrame(() => this.draw()), wait);
+      else requestAnimationFrame(() => this.draw());
     }
   }
 
@@ -43,6 +49,7 @@ export class Output {
 
   draw() {
     this.scheduled = false;
+    this.lastDraw = performance.now();
     const box = this.box;
     const atBottom = box.scrollTop + box.clientHeight >= box.scrollHeight - 4;
     if (this.pending[1].length > MAX_CHARS) this.dropEarly();

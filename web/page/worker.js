@@ -11,7 +11,7 @@ const SCRIPT_PATH = 'script.ulv';
 // BATCH_BYTES in one window is sent as soon as the window ends, the interpreter waiting for
 // it: an endless flood is paced to what the page can draw and cannot bury it in messages.
 const WINDOW_MS = 25;
-const BATCH_BYTES = 1 << 20;
+const BATCH_BYTES = 1 << 17;
 
 // Per file descriptor (1, 2): the bytes written and not yet sent, and how many there are.
 const held = { 1: new Uint8Array(1 << 16), 2: new Uint8Array(1 << 10) };
