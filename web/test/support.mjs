@@ -2,7 +2,7 @@
 // headless Chromium through playwright-core, the native binary for comparison, and helpers
 // that drive the page the way a person does.
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
+import { closeSync, mkdtempSync, openSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { dirname, extname, join, normalize, resolve } from 'node:path';
@@ -75,9 +75,28 @@ export function runNative(script) {
   const dir = mkdtempSync(join(tmpdir(), 'ulvane-native-'));
   const file = join(dir, 'script.ulv');
   writeFileSync(file, script);
-  const result = spawnSync(nativeBinary, [file], { encoding: 'utf8', timeout: 10_000 });
+  const result = spawnSync(nativeBinary, [file], { encoding: 'utf8', timeout: 10_000, maxBuffer: 64 << 20 });
   rmSync(dir, { recursive: true, force: true });
   return { stdout: result.stdout, stderr: result.stderr, status: result.status };
+}
+
+// How long the native binary takes to run a script with its output going to a file, in
+// milliseconds: the best of `times` runs, so that a busy moment on the machine counts less.
+export function timeNative(script, times = 3) {
+  const dir = mkdtempSync(join(tmpdir(), 'ulvane-native-'));
+  const file = join(dir, 'script.ulv');
+  writeFileSync(file, script);
+  let best = Infinity;
+  for (let i = 0; i < times; i++) {
+    const out = openSync(join(dir, 'out'), 'w');
+    const start = performance.now();
+    const result = spawnSync(nativeBinary, [file], { stdio: ['ignore', out, 'ignore'], timeout: 20_000 });
+    best = Math.min(best, performance.now() - start);
+    closeSync(out);
+    if (result.status !== 0) throw new Error(`the native run failed: ${result.status}`);
+  }
+  rmSync(dir, { recursive: true, force: true });
+  return best;
 }
 
 // Opens the playground in a new tab and waits until it has loaded its first script.
