@@ -3,8 +3,10 @@
 // list the variables with the values print would show, and show the output written by then,
 // all as the native binary's own output says; errors, the step cap, Stop and editing too.
 import assert from 'node:assert/strict';
+import { readdirSync, readFileSync } from 'node:fs';
+import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { launch, openPlayground, runNative, serve, setScript } from './support.mjs';
+import { launch, openPlayground, repoDir, runNative, serve, setScript } from './support.mjs';
 
 // What Step mode shows now.
 const state = (page) =>
@@ -216,6 +218,28 @@ describe('Step mode', () => {
     assert.deepEqual(turned, { name: 'turned', value: '2.5', kind: 'value-number', changed: true, shadowed: false });
     await page.click('#step-back');
     assert.equal((await state(page)).variables.find((v) => v.name === 'turned').kind, 'value-string');
+  });
+
+  test('every example steps from its first statement to the output the native binary prints', async () => {
+    const names = readdirSync(join(repoDir, 'examples')).filter((name) => name.endsWith('.ulv'));
+    assert.ok(names.length > 0);
+    for (const name of names) {
+      const script = readFileSync(join(repoDir, 'examples', name), 'utf8');
+      const native = runNative(script);
+      await page.selectOption('#examples', name);
+      await page.click('#step');
+      await page.waitForSelector('#stepper:not([hidden])');
+      // A mark, not a line band alone, means the page found the tokens where the lexer did.
+      const first = await state(page);
+      assert.ok(first.mark, `${name}: the first statement is marked`);
+      assert.ok(script.includes(first.mark), name);
+      assert.deepEqual(first.lines, [lineOf(script, first.mark)], name);
+      await page.click('#step-last');
+      const last = await state(page);
+      assert.ok(last.mark, name);
+      assert.equal(last.stdout, native.stdout, `${name}: the output at the last step`);
+      assert.equal(last.stderr, native.stderr, name);
+    }
   });
 
   test('editing the script or running it leaves Step mode', async () => {
