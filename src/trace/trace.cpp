@@ -244,13 +244,12 @@ static void finish_record() {
   hand_over_record();
 }
 
-}  // namespace ulvane
-
 // Called by the worker before main: the run that follows is recorded.
 extern "C" EMSCRIPTEN_KEEPALIVE void ulvane_record_run() {
-  using namespace ulvane;
   recording = true;
   steps_to_check = 1;
   step_changes[0] = 0;
   std::atexit(finish_record);
 }
+
+}  // namespace ulvane

@@ -266,10 +266,10 @@ document.addEventListener('keydown', (event) => {
   }
   if (!stepping || event.ctrlKey || event.metaKey || event.altKey) return;
   const target = event.target;
-  if (target.matches?.('textarea, input, select')) return;
-  if (event.key === 'Escape') {
+  // In the editor, Escape is the first half of leaving it with Tab.
+  if (event.key === 'Escape' && !target.matches?.('textarea')) {
     leaveStepMode();
-  } else if (STEP_KEYS[event.key]) {
+  } else if (STEP_KEYS[event.key] && !target.matches?.('textarea, input, select')) {
     event.preventDefault();
     moveStep(STEP_KEYS[event.key]());
   }
