@@ -148,7 +148,8 @@ static bool add_change(int32_t i) {
   Shown& seen = shown[i];
   seen.is_string = entry.is_string;
   seen.number = entry.number;
-  std::memcpy(seen.string, entry.string, sizeof seen.string);
+  // The string is compared only while it is what print shows.
+  if (entry.is_string) std::strcpy(seen.string, entry.string);
   return true;
 }
 

@@ -2,8 +2,8 @@
 // prints a great deal runs at the interpreter's own speed, yet a line printed before a silent
 // loop shows at once, Stop ends any run within a moment and the page answers under a flood.
 import assert from 'node:assert/strict';
-import { after, before, describe, test } from 'node:test';
-import { finishedRun, launch, openPlayground, runNative, serve, setScript, timeNative } from './support.mjs';
+import { describe, test } from 'node:test';
+import { finishedRun, runNative, setScript, timeNative, withPlayground } from './support.mjs';
 
 // Milliseconds from clicking `selector` until `done` holds in the page.
 async function timeUntil(page, selector, done, arg) {
@@ -16,23 +16,10 @@ async function timeUntil(page, selector, done, arg) {
 const ended = () => !document.body.classList.contains('running');
 
 describe('output delivery', () => {
-  let server;
-  let browser;
-  let page;
-
-  before(async () => {
-    server = await serve();
-    browser = await launch();
-    page = await openPlayground(browser.context, server.url);
-  });
-
-  after(async () => {
-    assert.deepEqual(page.problems, [], 'the page threw no uncaught errors');
-    await browser?.close();
-    await server?.close();
-  });
+  const session = withPlayground();
 
   test('100,000 printed lines finish in the page within 10 times the native run', async () => {
+    const { page } = session;
     const script = 'var i = 0;\nwhile (i < 100000) {\n  print("line", i);\n  i = i + 1;\n}\n';
     const native = runNative(script);
     await setScript(page, script);
@@ -51,6 +38,7 @@ describe('output delivery', () => {
   });
 
   test('a line printed before an endless silent loop shows at once', async () => {
+    const { page } = session;
     for (const script of [
       'print("first");\nwhile (1) { }\n',
       // A burst of lines just before the loop: the last of them is not held back either.
@@ -66,6 +54,7 @@ describe('output delivery', () => {
   });
 
   test('Stop ends any run within a moment, recorded or not', async () => {
+    const { page } = session;
     const runs = [
       ['#run', 'while (1) { }\n'],
       ['#run', 'var i = 0;\nwhile (1) { print("flood", i, "of lines that never ends"); i = i + 1; }\n'],
@@ -87,6 +76,7 @@ describe('output delivery', () => {
   });
 
   test('the page stays responsive under an endless flood of output', async () => {
+    const { page } = session;
     await setScript(page, 'var i = 0;\nwhile (1) {\n  print("a long line of output number", i, "and more text after it");\n  i = i + 1;\n}\n');
     await page.click('#run');
     await page.waitForFunction(() => document.getElementById('stdout').textContent.length > 100_000);

@@ -5,8 +5,8 @@
 import assert from 'node:assert/strict';
 import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { after, before, describe, test } from 'node:test';
-import { launch, openPlayground, repoDir, runNative, serve, setScript } from './support.mjs';
+import { describe, test } from 'node:test';
+import { repoDir, runNative, setScript, withPlayground } from './support.mjs';
 
 // What Step mode shows now.
 const state = (page) =>
@@ -38,23 +38,10 @@ const valuesOf = (shown) => Object.fromEntries(shown.variables.map((v) => [v.nam
 const lineOf = (script, text) => script.split('\n').findIndex((line) => line.includes(text)) + 1;
 
 describe('Step mode', () => {
-  let server;
-  let browser;
-  let page;
-
-  before(async () => {
-    server = await serve();
-    browser = await launch();
-    page = await openPlayground(browser.context, server.url);
-  });
-
-  after(async () => {
-    assert.deepEqual(page.problems, [], 'the page threw no uncaught errors');
-    await browser?.close();
-    await server?.close();
-  });
+  const session = withPlayground();
 
   test('a loop, stepped forwards and back: statement, variables and output at each step', async () => {
+    const { page } = session;
     const script = [
       '# halves added up',
       'var i = 0;',
@@ -144,6 +131,7 @@ describe('Step mode', () => {
   });
 
   test('a run that fails ends on the step that raised the error, with its output and message', async () => {
+    const { page } = session;
     // The directive line shifts the line the message names, but not the line marked.
     const script = [
       'sg<nel>',
@@ -181,6 +169,7 @@ describe('Step mode', () => {
   });
 
   test('the variables show values as print does, strings apart, and a later duplicate as never read', async () => {
+    const { page } = session;
     const declarations = [
       ['third', '1 / 3'],
       ['million', '1000000'],
@@ -221,6 +210,7 @@ describe('Step mode', () => {
   });
 
   test('every example steps from its first statement to the output the native binary prints', async () => {
+    const { page } = session;
     const names = readdirSync(join(repoDir, 'examples')).filter((name) => name.endsWith('.ulv'));
     assert.ok(names.length > 0);
     for (const name of names) {
@@ -243,6 +233,7 @@ describe('Step mode', () => {
   });
 
   test('editing the script or running it leaves Step mode', async () => {
+    const { page } = session;
     await record(page, 'var x = 1;\nprint(x);\n');
     assert.equal(await stepping(page), true);
     assert.ok(await page.$('mark.editor-step'));
@@ -268,6 +259,7 @@ describe('Step mode', () => {
   });
 
   test('a run past the cap is recorded up to 100,000 steps, runs on, and the page says so', async () => {
+    const { page } = session;
     const passes = 60000;
     const script = `var i = 0;\nwhile (i < ${passes}) {\n  i = i + 1;\n}\nprint("i is", i);\n`;
     await record(page, script);
@@ -287,6 +279,7 @@ describe('Step mode', () => {
   });
 
   test('Stop ends a recording at once and steps through what was recorded', async () => {
+    const { page } = session;
     await setScript(page, 'var n = 0;\nwhile (1) {\n  n = n + 1;\n  print(n);\n}\n');
     await page.click('#step');
     await page.waitForFunction(() => /running on unrecorded/.test(document.getElementById('status').textContent));

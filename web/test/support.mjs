@@ -1,12 +1,14 @@
 // Test support for the playground's browser tests: a static server for the built page,
 // headless Chromium through playwright-core, the native binary for comparison, and helpers
 // that drive the page the way a person does.
+import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { closeSync, mkdtempSync, openSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { dirname, extname, join, normalize, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { after, before } from 'node:test';
 import { chromium } from 'playwright-core';
 
 const here = dirname(fileURLToPath(import.meta.url));
@@ -97,6 +99,24 @@ export function timeNative(script, times = 3) {
   }
   rmSync(dir, { recursive: true, force: true });
   return best;
+}
+
+// For the describe() it is called in: before its tests, serves the page, launches Chromium
+// and opens the playground; after them, checks that the page threw no uncaught error and
+// closes it all. Returns the object whose server, browser and page the tests use.
+export function withPlayground() {
+  const session = {};
+  before(async () => {
+    session.server = await serve();
+    session.browser = await launch();
+    session.page = await openPlayground(session.browser.context, session.server.url);
+  });
+  after(async () => {
+    assert.deepEqual(session.page?.problems, [], 'the page threw no uncaught errors');
+    await session.browser?.close();
+    await session.server?.close();
+  });
+  return session;
 }
 
 // Opens the playground in a new tab and waits until it has loaded its first script.
