@@ -232,6 +232,25 @@ describe('Step mode', () => {
     }
   });
 
+  test('at phone width the output of a step is laid out and scrolled to its end', async () => {
+    const { page } = session;
+    await page.setViewportSize({ width: 390, height: 844 });
+    try {
+      await record(page, 'var i = 0;\nwhile (i < 300) {\n  print("line", i);\n  i = i + 1;\n}\n');
+      await page.click('#step-last');
+      const pane = await page.evaluate(() => {
+        const box = document.getElementById('output');
+        const line = parseFloat(getComputedStyle(document.getElementById('stdout')).lineHeight);
+        return { top: box.scrollTop, height: box.scrollHeight, shown: box.clientHeight, line };
+      });
+      // 300 lines laid out, not a placeholder's height, and the last of them in view.
+      assert.ok(pane.height >= 300 * pane.line, `the pane is ${pane.height} px high`);
+      assert.ok(pane.top + pane.shown >= pane.height - 4, 'scrolled to the end');
+    } finally {
+      await page.setViewportSize({ width: 1280, height: 800 });
+    }
+  });
+
   test('editing the script or running it leaves Step mode', async () => {
     const { page } = session;
     await record(page, 'var x = 1;\nprint(x);\n');
