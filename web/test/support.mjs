@@ -120,10 +120,12 @@ export function withPlayground() {
 }
 
 // Opens the playground in a new tab and waits until it has loaded its first script.
-export async function openPlayground(context, url) {
+// init: a function to run in the page before its own scripts, if any.
+export async function openPlayground(context, url, init = null) {
   const page = await context.newPage();
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
+  if (init) await page.addInitScript(init);
   await page.goto(url);
   await page.waitForSelector('body[data-ready="true"]');
   page.problems = problems;
