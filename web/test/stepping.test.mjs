@@ -297,6 +297,29 @@ describe('Step mode', () => {
     assert.equal(last.stdout, '', 'the print after the loop is past the last recorded step');
   });
 
+  test('a run whose changed values fill the record stops being recorded at the last whole step', async () => {
+    const { page } = session;
+    // Every step stores its new value, here a thousand bytes: the record fills long before
+    // 100,000 steps, and the run goes on until Stop.
+    const [a, b] = ['a'.repeat(1000), 'b'.repeat(1000)];
+    await setScript(page, `var s = "${a}";\nwhile (1) {\n  s = "${b}";\n  s = "${a}";\n}\n`);
+    await page.click('#step');
+    await page.waitForFunction(() => /running on unrecorded/.test(document.getElementById('status').textContent));
+    await page.click('#stop');
+    await page.waitForSelector('#stepper:not([hidden])');
+    const steps = Number((await page.textContent('#step-position')).replace(/,/g, '').match(/of (\d+)/)[1]);
+    assert.ok(steps > 1000 && steps < 100000, `${steps} steps`);
+    assert.match(await page.textContent('#step-note'), new RegExp(`first ${steps.toLocaleString('en')} steps were recorded`));
+    // var and while, then per pass the condition and the two assignments.
+    await page.click('#step-last');
+    const phase = (steps - 3) % 3;
+    const last = await state(page);
+    assert.equal(last.mark, ['1', `s = "${b}";`, `s = "${a}";`][phase]);
+    assert.deepEqual(last.variables, [
+      { name: 's', value: phase === 1 ? b : a, kind: 'value-string', changed: phase !== 0, shadowed: false },
+    ]);
+  });
+
   test('Stop ends a recording at once and steps through what was recorded', async () => {
     const { page } = session;
     await setScript(page, 'var n = 0;\nwhile (1) {\n  n = n + 1;\n  print(n);\n}\n');
