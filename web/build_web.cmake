@@ -24,12 +24,12 @@ if(NOT DEFINED ENV{NODE_PATH})
   endforeach()
 endif()
 
-if(NOT EXISTS "${wasm_dir}/CMakeCache.txt")
-  execute_process(
-    COMMAND "${EMCMAKE}" "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${wasm_dir}"
-            -DULVANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
-    COMMAND_ERROR_IS_FATAL ANY)
-endif()
+# Configured on every build, so that a build folder from before an option was added gets it.
+# ULVANE_TRACE compiles in the recording behind the page's Step button.
+execute_process(
+  COMMAND "${EMCMAKE}" "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${wasm_dir}"
+          -DULVANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DULVANE_TRACE=ON
+  COMMAND_ERROR_IS_FATAL ANY)
 execute_process(
   COMMAND "${CMAKE_COMMAND}" --build "${wasm_dir}" --target ulvane --parallel 2
   COMMAND_ERROR_IS_FATAL ANY)

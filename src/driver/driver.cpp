@@ -13,6 +13,9 @@
 #include "exec/exec.h"
 #include "header/header.h"
 #include "lexer/lexer.h"
+#ifdef ULVANE_TRACE
+#include "trace/trace.h"
+#endif
 
 namespace ulvane {
 
@@ -49,7 +52,12 @@ void run(const char* source) {
   char* text = strip_config(source);
   tokenize(text);
   move_cursor(0);
-  while (token_types[current_token] != TOKEN_EOF) execute_statement();
+  while (token_types[current_token] != TOKEN_EOF) {
+#ifdef ULVANE_TRACE
+    trace_statement(current_token);
+#endif
+    execute_statement();
+  }
   std::free(text);
 }
 

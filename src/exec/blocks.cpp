@@ -95,6 +95,9 @@ void execute_while() {
     if (++passes > ULVANE_FUZZ_LOOP_LIMIT) std::exit(0);
 #endif
     restart_at(condition_start);
+#ifdef ULVANE_TRACE
+    trace_condition(condition_start);
+#endif
     double condition = evaluate_at(condition_start).value;
     // The condition ends where it did on the first pass, which found the ")" and "{" after
     // it: they are taken again by stepping over them.

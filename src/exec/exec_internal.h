@@ -3,6 +3,9 @@
 
 #include "lexer/lexer.h"
 #include "values/values.h"
+#ifdef ULVANE_TRACE
+#include "trace/trace.h"
+#endif
 
 namespace ulvane {
 
@@ -45,6 +48,9 @@ void execute_while();
 // One statement of a block body; returns the cursor after it. Assignments and ifs, the
 // statements loops run most, are carried out here without the dispatcher's call.
 inline int32_t execute_body_statement() {
+#ifdef ULVANE_TRACE
+  trace_statement(current_token);
+#endif
   uint8_t type = token_types[current_token];
   if (type == TOKEN_IDENTIFIER) return execute_body_assignment();
   if (type == TOKEN_IF) {

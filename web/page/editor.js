@@ -1,5 +1,6 @@
 // The playground's script editor: a text area drawn over a highlighted copy of its text,
-// with line numbers, a marked error line, `#` comment toggling (Ctrl+/), auto-closed
+// with line numbers, a marked error line, the statement of a step marked in Step mode, `#`
+// comment toggling (Ctrl+/), auto-closed
 // `(`, `{` and `"`, and indentation kept on Enter. Edits go through insertText so that the
 // browser's undo keeps working.
 import { scan, toHtml } from './highlight.js';
@@ -14,6 +15,7 @@ export class Editor {
     this.onChange = onChange;
     this.lineCount = 0;
     this.errorLine = 0;
+    this.step = null;
     this.escaped = false;
     root.classList.add('editor');
     root.innerHTML = `
@@ -21,6 +23,7 @@ export class Editor {
         <div class="editor-gutter" aria-hidden="true"></div>
         <div class="editor-code">
           <div class="editor-error-band" hidden></div>
+          <div class="editor-step-band" hidden></div>
           <pre class="editor-highlight" aria-hidden="true"></pre>
           <textarea class="editor-input" spellcheck="false" autocapitalize="off" autocomplete="off" autocorrect="off"
             wrap="off" aria-label="Script"></textarea>
@@ -28,10 +31,12 @@ export class Editor {
       </div>`;
     this.gutter = root.querySelector('.editor-gutter');
     this.band = root.querySelector('.editor-error-band');
+    this.stepBand = root.querySelector('.editor-step-band');
     this.highlight = root.querySelector('.editor-highlight');
     this.input = root.querySelector('.editor-input');
     this.input.addEventListener('input', () => {
       this.clearError();
+      this.clearStep();
       this.render();
       this.onChange();
     });
@@ -55,7 +60,7 @@ export class Editor {
   render() {
     const text = this.input.value;
     // The trailing blank gives a final empty line its height, as in the text area.
-    this.highlight.innerHTML = toHtml(text) + ' ';
+    this.highlight.innerHTML = toHtml(text, this.step) + ' ';
     const count = text.split('\n').length;
     if (count !== this.lineCount) {
       this.lineCount = count;
@@ -76,6 +81,36 @@ export class Editor {
     this.band.hidden = false;
     number.scrollIntoView({ block: 'nearest' });
     return true;
+  }
+
+  // Marks the text from offset start to end as what runs in a step, and its lines.
+  markStep(start, end) {
+    const text = this.input.value;
+    const first = text.slice(0, start).split('\n').length;
+    const last = first + (text.slice(start, end).match(/\n/g)?.length ?? 0);
+    this.step = { start, end };
+    this.render();
+    this.markStepLines(first, last);
+  }
+
+  // Marks lines first to last (1-based) alone, when the text of a step is not known.
+  markStepLines(first, last) {
+    for (const number of this.gutter.querySelectorAll('.step')) number.classList.remove('step');
+    for (let line = first; line <= last; line++) this.gutter.children[line - 1]?.classList.add('step');
+    this.stepBand.style.setProperty('--step-index', String(first - 1));
+    this.stepBand.style.setProperty('--step-lines', String(last - first + 1));
+    this.stepBand.hidden = false;
+    this.gutter.children[first - 1]?.scrollIntoView({ block: 'nearest' });
+  }
+
+  clearStep() {
+    if (this.stepBand.hidden) return;
+    for (const number of this.gutter.querySelectorAll('.step')) number.classList.remove('step');
+    this.stepBand.hidden = true;
+    if (this.step) {
+      this.step = null;
+      this.render();
+    }
   }
 
   clearError() {

@@ -113,12 +113,22 @@ function scanString(text, start) {
 const ESCAPES = { '&': '&amp;', '<': '&lt;', '>': '&gt;' };
 export const escapeHtml = (s) => s.replace(/[&<>]/g, (c) => ESCAPES[c]);
 
-// HTML for the highlight layer: one span per piece, plain text for blanks.
-export function toHtml(text) {
+// HTML for the highlight layer: one span per piece, plain text for blanks. The pieces from
+// offset mark.start to mark.end, when a mark is given, go inside one <mark>.
+export function toHtml(text, mark = null) {
   let html = '';
   for (const { type, start, end } of scan(text)) {
+    if (mark && start === mark.start) html += '<mark class="editor-step">';
     const piece = escapeHtml(text.slice(start, end));
     html += type === 'space' ? piece : `<span class="tok-${type}">${piece}</span>`;
+    if (mark && end === mark.end) html += '</mark>';
   }
   return html;
+}
+
+// Where each token of the script lies, [start, end) offsets, in the order the lexer makes
+// them: every piece but blanks, comments and the directive line.
+export function tokenOffsets(text) {
+  const skipped = new Set(['space', 'comment', 'directive']);
+  return scan(text).filter((piece) => !skipped.has(piece.type));
 }

@@ -1,9 +1,10 @@
 // Runs scripts in Web Workers, one worker (so one fresh interpreter instance) per run, and
 // keeps the next one loading while the page waits, so Run starts at once. Stop ends a run by
-// terminating its worker; a script that never ends cannot freeze the page.
+// terminating its worker; a script that never ends cannot freeze the page. A run may also be
+// recorded step by step (Step); its record arrives before the run's end.
 
 export class Runner {
-  // handlers: output(fd, bytes), exit(status), failed(message).
+  // handlers: output(fd, bytes), record(record), exit(status), failed(message).
   constructor(workerUrl, handlers) {
     this.workerUrl = workerUrl;
     this.handlers = handlers;
@@ -25,7 +26,8 @@ export class Runner {
     return this.current !== null;
   }
 
-  run(script) {
+  // record: whether the run is recorded for Step mode.
+  run(script, record = false) {
     this.stop();
     const worker = this.spare ?? this.spawn();
     this.spare = null;
@@ -34,10 +36,11 @@ export class Runner {
       // Messages still queued from a stopped run are dropped.
       if (worker !== this.current) return;
       if (data.type === 'output') this.handlers.output(data.fd, data.bytes);
+      else if (data.type === 'record') this.handlers.record(data.record);
       else if (data.type === 'exit') this.finish('exit', data.status);
       else this.finish('failed', data.message);
     };
-    worker.postMessage({ script });
+    worker.postMessage({ script, record });
   }
 
   // Ends the run in progress, if any; returns whether there was one.

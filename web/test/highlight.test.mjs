@@ -3,7 +3,7 @@
 // line is the `sg<...>` header directive.
 import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
-import { findDirective, scan, toHtml } from '../page/highlight.js';
+import { findDirective, scan, tokenOffsets, toHtml } from '../page/highlight.js';
 
 // The pieces of text other than blanks, as [type, text] pairs.
 const pieces = (text) => scan(text).filter((p) => p.type !== 'space').map((p) => [p.type, text.slice(p.start, p.end)]);
@@ -92,5 +92,21 @@ describe('highlighter', () => {
     const html = toHtml('print("<b>&");');
     assert.equal(html, '<span class="tok-keyword">print</span><span class="tok-operator">(</span>'
       + '<span class="tok-string">"&lt;b&gt;&amp;"</span><span class="tok-operator">)</span><span class="tok-operator">;</span>');
+  });
+
+  test('tokens are the pieces the lexer keeps: no blanks, comments or directive line', () => {
+    const text = '# note\nsg<nel>\nvar s = "a b"; # after\nif (s != 2.5) {x=1;}';
+    assert.deepEqual(tokenOffsets(text).map(({ start, end }) => text.slice(start, end)), [
+      'var', 's', '=', '"a b"', ';', 'if', '(', 's', '!=', '2.5', ')', '{', 'x', '=', '1', ';', '}',
+    ]);
+  });
+
+  test('a mark wraps the pieces from its start to its end, blanks between them included', () => {
+    const text = 'var x = 1;\nprint(x);';
+    const [start, end] = [text.indexOf('print'), text.length];
+    const html = toHtml(text, { start, end });
+    assert.equal(html, toHtml(text.slice(0, start)) + '<mark class="editor-step">' + toHtml(text.slice(start)) + '</mark>');
+    const inner = toHtml(text, { start: text.indexOf('x'), end: text.indexOf(' =') });
+    assert.match(inner, /^<span class="tok-keyword">var<\/span> <mark class="editor-step"><span class="tok-identifier">x<\/span><\/mark> /);
   });
 });

@@ -4,32 +4,19 @@
 import assert from 'node:assert/strict';
 import { mkdirSync, readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 import {
-  buildDir, editorText, finishedRun, launch, openPlayground, repoDir, run, runNative, serve, setScript,
+  buildDir, editorText, finishedRun, launch, openPlayground, repoDir, run, runNative, serve, setScript, withPlayground,
 } from './support.mjs';
 
 const RUNNING = 'body.running';
 const stdoutText = (page) => page.textContent('#stdout');
 
 describe('the web playground', () => {
-  let server;
-  let browser;
-  let page;
-
-  before(async () => {
-    server = await serve();
-    browser = await launch();
-    page = await openPlayground(browser.context, server.url);
-  });
-
-  after(async () => {
-    assert.deepEqual(page.problems, [], 'the page threw no uncaught errors');
-    await browser?.close();
-    await server?.close();
-  });
+  const session = withPlayground();
 
   test('every example prints what the native binary prints', async () => {
+    const { page } = session;
     const names = readdirSync(join(repoDir, 'examples')).filter((name) => name.endsWith('.ulv')).sort();
     const menu = await page.$$eval('#examples option:not([disabled])', (options) => options.map((o) => o.value));
     assert.deepEqual(menu, names, 'the menu lists examples/*.ulv');
@@ -47,6 +34,7 @@ describe('the web playground', () => {
   });
 
   test('an error shows the command line message and marks the line it names', async () => {
+    const { page } = session;
     const cases = [
       'var a = 1;\nprint(a);\nprint("before");\nprint(b);\nprint("never");\n',
       // The directive line is removed before lexing, which shifts the line the error names.
@@ -73,6 +61,7 @@ describe('the web playground', () => {
   });
 
   test('output appears while the script runs, without waiting for a newline, and Stop keeps it', async () => {
+    const { page } = session;
     await setScript(page, 'sg<nel>\nprint("waiting", 1);\nwhile (1) { }\n');
     await page.click('#run');
     await page.waitForFunction(() => document.getElementById('stdout').textContent === 'waiting 1');
@@ -92,6 +81,7 @@ describe('the web playground', () => {
   });
 
   test('Stop ends an endless printing loop and the page stays responsive', async () => {
+    const { page } = session;
     // The counter wraps before it reaches the numbers that print in exponent form.
     await setScript(page, 'var i = 0;\nwhile (1) {\n  print(i);\n  i = i + 1;\n  if (i > 99999) { i = 0; }\n}\n');
     await page.click('#run');
@@ -115,6 +105,7 @@ describe('the web playground', () => {
   });
 
   test('a long output keeps its latest whole lines and says the rest was trimmed', async () => {
+    const { page } = session;
     const script = 'var i = 10000;\nwhile (i < 55000) {\n  print("line", i);\n  i = i + 1;\n}\n';
     const native = runNative(script);
     assert.ok(native.stdout.length > 450_000);
@@ -132,6 +123,7 @@ describe('the web playground', () => {
   });
 
   test('each run starts with empty tables, as a new process does', async () => {
+    const { page } = session;
     let script = '';
     for (let i = 0; i < 200; i++) script += `var v${i} = ${i};\n`;
     script += 'print(v199);\n';
@@ -144,6 +136,7 @@ describe('the web playground', () => {
   });
 
   test('a shared link restores its script', async () => {
+    const { server, browser, page } = session;
     const script = '# Grüße, "quotes" & <tags>\nvar s = "a\\"b";\nprint(s, 1.5);\n';
     await setScript(page, script);
     await page.click('#share');
@@ -166,6 +159,7 @@ describe('the web playground', () => {
   });
 
   test('the editor closes brackets and quotes, keeps indentation and toggles comments', async () => {
+    const { page } = session;
     await setScript(page, '');
     await page.focus('.editor-input');
     await page.keyboard.type('print(');
@@ -228,6 +222,7 @@ describe('the web playground', () => {
   });
 
   test('the highlight layer lies under the text with its words classed', async () => {
+    const { page } = session;
     const script = 'sg<nel>\n# note\nvar s = "a\\"b";\nif (s) { print(s, 2.5); }\nfunction @\n';
     await setScript(page, script);
     const layer = await page.evaluate(() => {
@@ -256,6 +251,7 @@ describe('the web playground', () => {
   });
 
   test('screenshots at desktop and phone width', async () => {
+    const { server, browser } = session;
     const dir = join(buildDir, 'web-screenshots');
     mkdirSync(dir, { recursive: true });
     const shot = await openPlayground(browser.context, server.url);
@@ -276,6 +272,7 @@ describe('the web playground', () => {
   });
 
   test('the page works offline once it has been loaded', async () => {
+    const { server, browser } = session;
     const online = await openPlayground(browser.context, server.url);
     await online.evaluate(async () => {
       await navigator.serviceWorker.ready;

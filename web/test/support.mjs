@@ -1,12 +1,14 @@
 // Test support for the playground's browser tests: a static server for the built page,
 // headless Chromium through playwright-core, the native binary for comparison, and helpers
 // that drive the page the way a person does.
+import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
+import { closeSync, mkdtempSync, openSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { dirname, extname, join, normalize, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { after, before } from 'node:test';
 import { chromium } from 'playwright-core';
 
 const here = dirname(fileURLToPath(import.meta.url));
@@ -75,16 +77,55 @@ export function runNative(script) {
   const dir = mkdtempSync(join(tmpdir(), 'ulvane-native-'));
   const file = join(dir, 'script.ulv');
   writeFileSync(file, script);
-  const result = spawnSync(nativeBinary, [file], { encoding: 'utf8', timeout: 10_000 });
+  const result = spawnSync(nativeBinary, [file], { encoding: 'utf8', timeout: 10_000, maxBuffer: 64 << 20 });
   rmSync(dir, { recursive: true, force: true });
   return { stdout: result.stdout, stderr: result.stderr, status: result.status };
 }
 
+// How long the native binary takes to run a script with its output going to a file, in
+// milliseconds: the best of `times` runs, so that a busy moment on the machine counts less.
+export function timeNative(script, times = 3) {
+  const dir = mkdtempSync(join(tmpdir(), 'ulvane-native-'));
+  const file = join(dir, 'script.ulv');
+  writeFileSync(file, script);
+  let best = Infinity;
+  for (let i = 0; i < times; i++) {
+    const out = openSync(join(dir, 'out'), 'w');
+    const start = performance.now();
+    const result = spawnSync(nativeBinary, [file], { stdio: ['ignore', out, 'ignore'], timeout: 20_000 });
+    best = Math.min(best, performance.now() - start);
+    closeSync(out);
+    if (result.status !== 0) throw new Error(`the native run failed: ${result.status}`);
+  }
+  rmSync(dir, { recursive: true, force: true });
+  return best;
+}
+
+// For the describe() it is called in: before its tests, serves the page, launches Chromium
+// and opens the playground; after them, checks that the page threw no uncaught error and
+// closes it all. Returns the object whose server, browser and page the tests use.
+export function withPlayground() {
+  const session = {};
+  before(async () => {
+    session.server = await serve();
+    session.browser = await launch();
+    session.page = await openPlayground(session.browser.context, session.server.url);
+  });
+  after(async () => {
+    assert.deepEqual(session.page?.problems, [], 'the page threw no uncaught errors');
+    await session.browser?.close();
+    await session.server?.close();
+  });
+  return session;
+}
+
 // Opens the playground in a new tab and waits until it has loaded its first script.
-export async function openPlayground(context, url) {
+// init: a function to run in the page before its own scripts, if any.
+export async function openPlayground(context, url, init = null) {
   const page = await context.newPage();
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
+  if (init) await page.addInitScript(init);
   await page.goto(url);
   await page.waitForSelector('body[data-ready="true"]');
   page.problems = problems;
