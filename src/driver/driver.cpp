@@ -14,7 +14,7 @@
 #include "header/header.h"
 #include "lexer/lexer.h"
 #ifdef ULVANE_TRACE
-#include "trace/trace.h"
+#include "driver/trace.h"
 #endif
 
 namespace ulvane {

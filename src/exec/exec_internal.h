@@ -4,7 +4,7 @@
 #include "lexer/lexer.h"
 #include "values/values.h"
 #ifdef ULVANE_TRACE
-#include "trace/trace.h"
+#include "driver/trace.h"
 #endif
 
 namespace ulvane {

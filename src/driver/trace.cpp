@@ -4,7 +4,7 @@
 // standard output had been written by then. Changes are found by comparing the variable
 // table with a copy of it at every step, so assignments need no hook of their own. Owns
 // steps_to_check.
-#include "trace/trace.h"
+#include "driver/trace.h"
 
 #ifndef __EMSCRIPTEN__
 #error "The trace hands its record to the page's worker: it is built for WebAssembly only"
