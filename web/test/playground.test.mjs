@@ -135,6 +135,14 @@ describe('the web playground', () => {
     }
   });
 
+  test('an expression 500 parentheses deep runs as on the command line', async () => {
+    // The browser's stack is smaller than a process's; the README names the depth it allows.
+    const script = `var x = ${'('.repeat(500)}1${' + 1)'.repeat(500)};\nprint(x);\n`;
+    const native = runNative(script);
+    await setScript(page, script);
+    assert.deepEqual(await run(page), { stdout: native.stdout, stderr: native.stderr, status: `exit status ${native.status}` });
+  });
+
   test('a shared link restores its script', async () => {
     const { server, browser, page } = session;
     const script = '# Grüße, "quotes" & <tags>\nvar s = "a\\"b";\nprint(s, 1.5);\n';
