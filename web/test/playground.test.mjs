@@ -136,6 +136,7 @@ describe('the web playground', () => {
   });
 
   test('an expression 500 parentheses deep runs as on the command line', async () => {
+    const { page } = session;
     // The browser's stack is smaller than a process's; the README names the depth it allows.
     const script = `var x = ${'('.repeat(500)}1${' + 1)'.repeat(500)};\nprint(x);\n`;
     const native = runNative(script);
