@@ -2,13 +2,13 @@
 // Owns current_line.
 #include "driver/driver.h"
 
-#include <sys/stat.h>
-
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "exec/exec.h"
 #include "header/header.h"
@@ -59,17 +59,21 @@ void run(const char* source) {
 }
 
 void run_file(const char* path) {
-  // A FIFO cannot be sized, and opening one would wait for a writer: refuse it first.
-  struct stat info;
-  if (stat(path, &info) == 0 && S_ISFIFO(info.st_mode)) refuse(nullptr, path);
+  // A FIFO cannot be sized, and opening one would wait for a writer; a directory holds no
+  // script text, and only some systems let it be opened. Both are refused before opening.
+  std::error_code unknown;
+  std::filesystem::file_status status = std::filesystem::status(path, unknown);
+  if (std::filesystem::is_fifo(status) || std::filesystem::is_directory(status)) {
+    refuse(nullptr, path);
+  }
   FILE* file = std::fopen(path, "r");
   if (!file) error("Cannot open file: %s", path);
-  // A directory opens but holds no script text.
-  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) refuse(file, path);
   // The size must fit a signed 32-bit count; a larger file is refused rather than
-  // read in part.
+  // read in part. Where long has 32 bits (Windows), ftell's position wraps past 4 GiB,
+  // so the size the file system reports is checked too.
   long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
-  if (size < 0 || size > INT32_MAX) refuse(file, path);
+  std::uintmax_t stored = std::filesystem::file_size(path, unknown);
+  if (size < 0 || size > INT32_MAX || (!unknown && stored > INT32_MAX)) refuse(file, path);
   std::rewind(file);
   char* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
   if (!buffer) {
