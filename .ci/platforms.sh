@@ -15,6 +15,13 @@ echo "== release artifacts: .deb, static Linux .tar.gz, Windows .zip =="
 rm -rf build-release
 cmake -DTESTS=ON -P cmake/release.cmake
 ls -l build-release/*.deb build-release/*.tar.gz build-release/*.zip
+# The archives as a user unpacks them: the Linux one's binary is static and runs an example.
+unpacked=$PWD/build-release/unpacked
+rm -rf "$unpacked" && mkdir -p "$unpacked"
+(cd "$unpacked" && for archive in ../ulvane-*.tar.gz ../ulvane-*.zip; do cmake -E tar xf "$archive"; done)
+linux=$(echo "$unpacked"/ulvane-*-linux-x86_64)
+readelf -d "$linux/bin/ulvane" | grep -q '^There is no dynamic section in this file\.$'
+"$linux/bin/ulvane" "$linux/share/doc/ulvane/examples/fizzbuzz.ulv" | cmp - examples/fizzbuzz.out
 
 echo "== the packed Linux builds: Debian's and the static one =="
 ctest --test-dir build-release/debian --output-on-failure -j2
@@ -31,7 +38,11 @@ wine=$(command -v wine || echo /usr/lib/wine/wine64)
 cmake -S . -B build-release/windows-tests -DULVANE_PGO=OFF -DULVANE_LTO=OFF \
   -DULVANE_TEST_INTERPRETER="$PWD/build-release/windows/ulvane.exe" -DULVANE_TEST_EMULATOR="$wine"
 cmake --build build-release/windows-tests -j2 --target golden_runner ulvane_tests
-WINEPREFIX=$PWD/build-release/wine ctest --test-dir build-release/windows-tests --output-on-failure -j2
+export WINEPREFIX=$PWD/build-release/wine
+ctest --test-dir build-release/windows-tests --output-on-failure -j2
+# The unpacked ulvane.exe runs an example named by a relative Windows path, in text mode.
+(cd "$unpacked"/ulvane-*-windows-x86_64 && WINEDEBUG=-all "$wine" ulvane.exe 'examples\fizzbuzz.ulv') \
+  | cmp - <(sed 's/$/\r/' examples/fizzbuzz.out)
 
 echo "== ARM64 Linux: cross-compiled, the whole suite under qemu-user =="
 cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/aarch64-linux-gnu.cmake -DULVANE_WERROR=ON
