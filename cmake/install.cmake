@@ -2,6 +2,24 @@
 # examples and the editor files. The test programs have no install rules and stay behind.
 include(GNUInstallDirs)
 
+set(CPACK_PACKAGE_NAME ulvane)
+set(CPACK_PACKAGE_VENDOR "The ulvane developers")
+file(GLOB example_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.ulv)
+file(GLOB example_outputs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.out)
+
+# On Windows a program's folder holds what comes with it: ulvane.exe, its texts and the
+# examples, packed as a zip by CPack.
+if(WIN32)
+  install(TARGETS ulvane RUNTIME DESTINATION .)
+  install(FILES README.md LICENSE CHANGELOG.md docs/language.md DESTINATION .)
+  install(FILES ${example_scripts} ${example_outputs} DESTINATION examples)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME ulvane-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR})
+  set(CPACK_STRIP_FILES ON)
+  include(CPack)
+  return()
+endif()
+
 install(TARGETS ulvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES man/ulvane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES README.md CHANGELOG.md docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -25,8 +43,6 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_
 
 # Each example with the output it prints, so a reader can compare. The scripts start with
 # a #! line and stay executable; the output files do not.
-file(GLOB example_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.ulv)
-file(GLOB example_outputs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.out)
 install(PROGRAMS ${example_scripts} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES ${example_outputs} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
@@ -46,17 +62,23 @@ install(FILES editors/vscode/syntaxes/ulvane.tmLanguage.json
 # hardening-no-pie, since the interpreter is built position-dependent for speed (see
 # CMakeLists.txt), and initial-upload-closes-no-bugs, since the package is not uploaded to
 # Debian and its changelog has no request-for-packaging bug to close.
-set(CPACK_PACKAGE_NAME ulvane)
-set(CPACK_PACKAGE_VENDOR "The ulvane developers")
 set(CPACK_PACKAGE_CONTACT "${ULVANE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interpreter for the Ulvane scripting language")
 set(CPACK_PACKAGE_DESCRIPTION "Ulvane is a small scripting language of numbers, strings, variables, print,
 if and while. The package holds the ulvane interpreter, its manual page, a
 language guide, example scripts, and syntax highlighting for Vim and Visual
 Studio Code.")
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# The statically linked build makes the archive for any Linux: the installed files below a
+# folder, to unpack into a prefix such as /usr/local.
+if(ULVANE_STATIC)
+  set(CPACK_GENERATOR TGZ)
+  string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" ulvane_platform)
+  set(CPACK_PACKAGE_FILE_NAME ulvane-${PROJECT_VERSION}-${ulvane_platform})
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION interpreters)

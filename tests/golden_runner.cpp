@@ -6,6 +6,8 @@
 //   # error: LINE           the whole of standard error (LINE and a newline); exit 1
 //   # exit: N               the exit status, when it is not implied
 // Standard output is every expect and expect-raw value joined in file order.
+// With --text-mode the interpreter is a Windows program, whose line feeds go out as CR LF:
+// both streams must be in that form, and are compared as the bytes the program wrote.
 #include <cstdio>
 #include <string>
 
@@ -68,8 +70,13 @@ bool parse_expectations(const std::string& script, Expectation& expected, std::s
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool text_mode = argc > 1 && std::string(argv[1]) == "--text-mode";
+  if (text_mode) {
+    --argc;
+    ++argv;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: golden_runner ULVANE SCRIPT\n");
+    std::fprintf(stderr, "usage: golden_runner [--text-mode] ULVANE SCRIPT\n");
     return 2;
   }
   std::string script = ulvane_test::read_file(argv[2]);
@@ -80,6 +87,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   ulvane_test::ProcessResult actual = ulvane_test::run_process({argv[1], argv[2]});
+  if (text_mode) {
+    for (std::string* stream : {&actual.out, &actual.err}) {
+      if (!ulvane_test::from_text_mode(*stream, *stream)) {
+        std::printf("a line feed without CR, which text mode never writes: \"%s\"\n",
+                    escape(*stream).c_str());
+        return 1;
+      }
+    }
+  }
   bool ok = true;
   if (actual.out != expected.out) {
     std::printf("stdout differs\n  expected: \"%s\"\n  actual:   \"%s\"\n",

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "exec/exec.h"
 #include "header/header.h"
@@ -66,18 +68,28 @@ void run(const char* source) {
   error("Cannot read file: %s", path);
 }
 
+// The size must fit a signed 32-bit count; a larger file is refused rather than read in
+// part. Where long has 32 bits (Windows), ftell's position wraps past 4 GiB, so there the
+// size the file system reports decides too.
+static bool size_fits(const char* path, long size) {
+  if (size < 0 || size > INT32_MAX) return false;
+  if constexpr (sizeof(long) > sizeof(int32_t)) return true;
+  std::error_code unknown;
+  std::uintmax_t stored = std::filesystem::file_size(path, unknown);
+  return unknown || stored <= INT32_MAX;
+}
+
 void run_file(const char* path) {
-  // A FIFO cannot be sized, and opening one would wait for a writer: refuse it first.
+  // A FIFO cannot be sized, and opening one would wait for a writer; a directory holds no
+  // script text, and only some systems let it be opened. Both are refused before opening.
   struct stat info;
-  if (stat(path, &info) == 0 && S_ISFIFO(info.st_mode)) refuse(nullptr, path);
+  if (stat(path, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISDIR(info.st_mode))) {
+    refuse(nullptr, path);
+  }
   FILE* file = std::fopen(path, "r");
   if (!file) error("Cannot open file: %s", path);
-  // A directory opens but holds no script text.
-  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) refuse(file, path);
-  // The size must fit a signed 32-bit count; a larger file is refused rather than
-  // read in part.
   long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
-  if (size < 0 || size > INT32_MAX) refuse(file, path);
+  if (!size_fits(path, size)) refuse(file, path);
   std::rewind(file);
   char* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
   if (!buffer) {

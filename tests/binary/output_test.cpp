@@ -17,6 +17,7 @@ struct LostOutputCase {
 // Whatever was pending when the error came, the flush at exit fails again without a word:
 // standard error holds the one line and nothing else.
 TEST(Output, LostOutputIsOneErrorLine) {
+  if (TEXT_MODE) GTEST_SKIP() << "Windows has no full device (under Wine, writes to it succeed)";
   std::string many_prints;
   for (int i = 0; i < 500; ++i) many_prints += "print(\"" + std::string(100, 'p') + "\", " + std::to_string(i) + ");\n";
   const LostOutputCase cases[] = {
@@ -49,11 +50,17 @@ ProcessResult run_shell(const std::string& command, const std::string& script) {
   write_file(path, script);
   RunOptions options;
   options.timeout_seconds = 60;
-  return run_process({"/usr/bin/env", "--default-signal=PIPE", "/bin/sh", "-c", command, ULVANE_BINARY, path},
-                     options);
+  ProcessResult result = run_process(
+      {"/usr/bin/env", "--default-signal=PIPE", "/bin/sh", "-c", command, ULVANE_BINARY, path}, options);
+  expect_text_mode(result.out);
+  expect_text_mode(result.err);
+  return result;
 }
 
 TEST(Output, ClosedStandardOutputIsAnError) {
+  // A Windows program starts with handles, not descriptors: under Wine a closed descriptor 1
+  // is taken by whatever it opens first.
+  if (TEXT_MODE) GTEST_SKIP() << "a closed descriptor is not a state a Windows program starts in";
   ProcessResult result = run_shell("\"$0\" \"$1\" >&-", "print(1);\nprint(2);\n");
   EXPECT_EQ(result.err, "[Error at line 1] Cannot write output\n");
   EXPECT_EQ(result.status, 1);
@@ -65,6 +72,9 @@ TEST(Output, ClosedStandardOutputIsAnError) {
 // `ulvane x.ulv | head -1`: the endless loop ends when head leaves, killed by SIGPIPE
 // (status 141 in the shell) with no error line.
 TEST(Output, ReaderLeavingEarlyEndsTheRunBySigpipe) {
+  // Windows has no SIGPIPE: there the write fails, which ends the run with "Cannot write
+  // output". Under Wine it succeeds instead, and the loop would never end.
+  if (TEXT_MODE) GTEST_SKIP() << "Windows has no SIGPIPE";
   ProcessResult result = run_shell("{ \"$0\" \"$1\"; echo \"status $?\" >&2; } | head -n 1",
                                    "var i = 0;\nwhile (1) {\n  print(\"line\", i);\n  i = i + 1;\n}\n");
   EXPECT_EQ(result.out, "line 0\n");

@@ -1,8 +1,9 @@
 # Installs the build into a fresh prefix with cmake --install, checks that exactly the
 # interpreter and its files arrive (no test program) and that the example scripts are
 # executable and their output files not, then runs every installed example
-# with the installed binary and compares its output with the installed .out file.
-# Usage: cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -P install_check.cmake
+# with the installed binary (through EMULATOR, if given, for a cross build) and compares its
+# output with the installed .out file.
+# Usage: cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DWORK_DIR=... [-DEMULATOR=...] -P install_check.cmake
 file(REMOVE_RECURSE "${WORK_DIR}")
 set(prefix "${WORK_DIR}/prefix")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}"
@@ -28,7 +29,7 @@ if(count LESS 5)
 endif()
 foreach(script ${examples})
   string(REGEX REPLACE "\\.ulv$" ".out" expected_out "${script}")
-  execute_process(COMMAND "${CMAKE_COMMAND}" -DULVANE=${prefix}/bin/ulvane
+  execute_process(COMMAND "${CMAKE_COMMAND}" -DULVANE=${prefix}/bin/ulvane "-DEMULATOR=${EMULATOR}"
     -DSCRIPT=${script} -DEXPECTED=${expected_out}
     -P "${CMAKE_CURRENT_LIST_DIR}/run_example.cmake" RESULT_VARIABLE status ERROR_VARIABLE err)
   if(NOT status EQUAL 0)

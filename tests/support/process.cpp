@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace ulvane_test {
 
@@ -127,6 +128,17 @@ std::string read_file(const std::string& path) {
   std::stringstream content;
   content << file.rdbuf();
   return content.str();
+}
+
+bool from_text_mode(const std::string& written, std::string& bytes) {
+  std::string result;
+  for (size_t i = 0; i < written.size(); ++i) {
+    if (written[i] == '\r' && i + 1 < written.size() && written[i + 1] == '\n') continue;
+    if (written[i] == '\n' && (i == 0 || written[i - 1] != '\r')) return false;
+    result += written[i];
+  }
+  bytes = std::move(result);
+  return true;
 }
 
 std::string escape(const std::string& bytes) {

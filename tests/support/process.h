@@ -27,6 +27,11 @@ std::string make_temp_dir();
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
 
+// What a program writes in text mode on Windows, where every line feed goes out as CR LF,
+// back as the bytes it wrote: the CR before each line feed is dropped. False when a line feed
+// came without its CR, which text mode never writes.
+bool from_text_mode(const std::string& written, std::string& bytes);
+
 // C-style escapes for showing bytes in a failure message, and their reverse.
 std::string escape(const std::string& bytes);
 bool unescape(const std::string& text, std::string& bytes);
