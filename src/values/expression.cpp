@@ -237,8 +237,8 @@ static Read parse_logical(Read left);
 
 // Both sides of "&&" and "||" are always computed, since the right one may raise an error
 // even when the left already decides the result; only a right side known to raise none is
-// passed over then, which no script can tell apart.
-// A right side of one token, a number or a variable found before, is read on the spot.
+// passed over then, which no script can tell apart. When the left side does not decide, a
+// known right side of one token, a number or a variable found before, is read on the spot.
 ULVANE_INLINE static Read parse_logical(Read left) {
   bool is_and = token_types[left.at] == TOKEN_AND;
   int32_t known = right_operand_ends[left.at];
@@ -246,7 +246,6 @@ ULVANE_INLINE static Read parse_logical(Read left) {
     if (is_and == (left.value == 0.0)) return {is_and ? 0.0 : 1.0, known};
     const double* slot = operand_slots[left.at + 1];
     if (known == static_cast<int32_t>(left.at) + 2 && slot) {
-      // The left side did not decide, so the right one gives the result.
       return {is_true(*slot), left.at + 2};
     }
   }
