@@ -11,68 +11,169 @@
 
 namespace ulvane {
 
-// For a "{" at index i, 1 + the index just past its matching "}" (or of the end token
-// when it is never closed), once skip_block() has counted it. The table never changes,
-// so the count is the same every time.
+// For a "{" at index i, once its block has been counted: 1 + the index just past the block's
+// matching "}", or, when the block is never closed, -(1 + the end token's index); 0 before.
+// The table never changes, so the count is the same every time.
 static std::array<int32_t, MAX_TOKENS> block_ends;
 
-std::array<Variable*, MAX_TOKENS> assignment_targets;
+static std::array<Variable*, MAX_TOKENS> assignment_targets;
 
-// The index of the matching "}" of the "{" at index open, or of the end token when it is
-// never closed. Only brace tokens count; what lies between them is never examined.
-[[gnu::noinline]] static int32_t find_block_end(int32_t open) {
-  int32_t end = open + 1;
-  for (int depth = 1; depth > 0 && token_types[end] != TOKEN_EOF; ++end) {
-    if (token_types[end] == TOKEN_LBRACE) ++depth;
-    if (token_types[end] == TOKEN_RBRACE) --depth;
+// Only brace tokens count; what lies between them is never examined.
+[[gnu::noinline]] static int32_t count_block(int32_t open) {
+  int32_t at = open + 1;
+  int depth = 1;
+  for (; token_types[at] != TOKEN_EOF; ++at) {
+    if (token_types[at] == TOKEN_LBRACE) ++depth;
+    if (token_types[at] == TOKEN_RBRACE && --depth == 0) break;
   }
-  block_ends[open] = end + 1;
+  block_ends[open] = depth == 0 ? at + 2 : -(at + 1);
+  return block_ends[open];
+}
+
+// What block_ends holds for the "{" at index open, counting the block the first time.
+static int32_t block_fact(int32_t open) {
+  int32_t fact = block_ends[open];
+  return fact != 0 ? fact : count_block(open);
+}
+
+// The index just past the block whose "{" is at index open: after its "}", or the end token.
+static int32_t block_end(int32_t open) {
+  int32_t fact = block_fact(open);
+  return (fact > 0 ? fact : -fact) - 1;
+}
+
+// Passes over the block whose "{" at index open has just been taken, which stays the last
+// token taken. Returns the index just past the block.
+static int32_t skip_block(int32_t open) {
+  int32_t end = block_end(open);
+  current_line = token_lines[open];
+  line_anchor = end;
   return end;
 }
 
-// Called just after a "{": moves past the matching "}", or to the end token.
-static void skip_block() {
-  int32_t open = current_token - 1;
-  int32_t end = block_ends[open] - 1;
-  if (end < 0) end = find_block_end(open);
-  move_cursor(end);
-}
-
-// if "(" expression ")" "{" statements "}"
-// Called with the cursor on "if", which has not been taken: the line in force is still that
-// of the token before it, and a missing "(" is reported there. Every later token is taken,
-// so the line in force is settled only when the cursor moves in another way.
-void execute_if() {
-  int32_t at = current_token + 1;
-  if (token_types[at] != TOKEN_LPAREN) {
+// "if" "(" expression ")" "{", the "if" at index at: the condition's value and the index of
+// the "{". The "if" has not been taken: a missing "(" is reported at the line in force before
+// it. Every later token is taken, so the line in force needs settling only when the cursor
+// moves in another way.
+static Parsed read_if_head(int32_t at) {
+  if (token_types[at + 1] != TOKEN_LPAREN) {
+    current_token = at;
     advance();
     report_missing("Expected '(' after 'if'");
   }
-  Parsed condition = evaluate_at(at + 1);
-  at = condition.at;
-  if (token_types[at] != TOKEN_RPAREN) {
-    current_token = at;
+  Parsed condition = evaluate_at(at + 2);
+  int32_t close = condition.at;
+  if (token_types[close] != TOKEN_RPAREN) {
+    current_token = close;
     report_missing("Expected ')' after condition");
   }
-  if (token_types[at + 1] != TOKEN_LBRACE) {
-    current_token = at + 1;
+  if (token_types[close + 1] != TOKEN_LBRACE) {
+    current_token = close + 1;
     report_missing("Expected '{' after if condition");
   }
-  at += 2;
-  current_token = at;
-  if (condition.value == 0.0) {
-    skip_block();
-    return;
-  }
-  // A body left open runs up to the end of the script.
+  return {condition.value, close + 1};
+}
+
+// The statements of an if body that runs, from the cursor on, through the "}" that closes
+// it. A body left open runs up to the end of the script.
+static void execute_if_body() {
   for (;;) {
-    uint8_t type = token_types[at];
+    uint8_t type = token_types[current_token];
     if (type == TOKEN_RBRACE) {
-      current_token = at + 1;
+      ++current_token;
       return;
     }
     if (type == TOKEN_EOF) return;
-    at = execute_body_statement();
+#ifdef ULVANE_TRACE
+    trace_statement(current_token);
+#endif
+    execute_statement();
+  }
+}
+
+// if "(" expression ")" "{" statements "}", called with the cursor on "if".
+void execute_if() {
+  Parsed head = read_if_head(current_token);
+  if (head.value == 0.0) {
+    current_token = skip_block(head.at);
+    return;
+  }
+  current_token = head.at + 1;
+  execute_if_body();
+}
+
+// name "=" expression ";" in a loop body, the name at index at, when the name is a variable
+// already found: the common case, carried out with the cursor in registers. Returns the
+// index after the statement.
+static int32_t execute_body_assignment(int32_t at) {
+  Variable* target = assignment_targets[at];
+  if (!target) {
+    target = token_entries[at];
+    if (!target || token_types[at + 1] != TOKEN_ASSIGN || token_types[at + 2] == TOKEN_STRING) {
+      current_token = at;
+      execute_assignment();
+      return current_token;
+    }
+    assignment_targets[at] = target;
+  }
+  Parsed value = evaluate_at(at + 2);
+  if (token_types[value.at] != TOKEN_SEMICOLON) {
+    current_token = value.at;
+    report_missing("Expected ';' after assignment");
+  }
+  set_number(target, value.value);
+  return value.at + 1;
+}
+
+// Per "if" token in a loop body, the index of the "{" of its body once the statement's head
+// has been read without error: on later passes the ")" and "{" are where they were.
+static std::array<int32_t, MAX_TOKENS> if_bodies;
+
+// if "(" expression ")" "{" statements "}" in a loop body, the "if" at index at. A body that
+// runs goes on in the loop body's own loop when it is closed; returns where that loop goes on.
+static int32_t execute_body_if(int32_t at) {
+  int32_t open = if_bodies[at];
+  double condition;
+  if (open) {
+    condition = evaluate_at(at + 2).value;
+  } else {
+    Parsed head = read_if_head(at);
+    open = head.at;
+    condition = head.value;
+    if_bodies[at] = open;
+  }
+  if (condition == 0.0) return skip_block(open);
+  if (block_fact(open) > 0) return open + 1;
+  // A body left open runs up to the end of the script, past the loop body's limit.
+  current_token = open + 1;
+  execute_if_body();
+  return current_token;
+}
+
+// The statements of a loop body, from index at up to limit, the index of the body's closing
+// "}" (of the script's last token when the body is left open): a statement that would start
+// at limit does not run. An if whose body runs goes on with its body's statements in this
+// same loop, so inside a loop body a "}" where a statement would start closes the body of
+// an if that ran: every other "{" there is passed over whole or makes its statement fail.
+static void execute_body(int32_t at, int32_t limit) {
+  while (at < limit) {
+    uint8_t type = token_types[at];
+    if (type == TOKEN_RBRACE) {
+      ++at;
+      continue;
+    }
+#ifdef ULVANE_TRACE
+    trace_statement(at);
+#endif
+    if (type == TOKEN_IDENTIFIER) {
+      at = execute_body_assignment(at);
+    } else if (type == TOKEN_IF) {
+      at = execute_body_if(at);
+    } else {
+      current_token = at;
+      execute_statement();
+      at = current_token;
+    }
   }
 }
 
@@ -85,8 +186,7 @@ void execute_while() {
   consume(TOKEN_RPAREN, "Expected ')' after condition");
   consume(TOKEN_LBRACE, "Expected '{' after while condition");
   int32_t body_start = current_token;
-  skip_block();
-  int32_t body_end = current_token;
+  int32_t body_end = block_end(body_start - 1);
   for (;;) {
 #ifdef ULVANE_FUZZ_LOOP_LIMIT
     // Fuzz build only: stop the run as a user stops an endless loop, counted over all
@@ -98,19 +198,16 @@ void execute_while() {
 #ifdef ULVANE_TRACE
     trace_condition(condition_start);
 #endif
-    double condition = evaluate_at(condition_start).value;
     // The condition ends where it did on the first pass, which found the ")" and "{" after
     // it: they are taken again by stepping over them.
-    int32_t at = body_start;
-    current_token = at;
-    if (condition == 0.0) {
-      move_cursor(body_end);
+    if (evaluate_at(condition_start).value == 0.0) {
+      current_token = skip_block(body_start - 1);
       return;
     }
     // The closing "}" is never taken; in a body left open, body_end is the end token's
     // index, so a statement that would start on the script's last token does not run and
     // the cursor never reaches the end token here.
-    while (at < body_end - 1) at = execute_body_statement();
+    execute_body(body_start, body_end - 1);
   }
 }
 
