@@ -240,10 +240,13 @@ static Read parse_logical(Read left);
 // passed over then, which no script can tell apart. When the left side does not decide, a
 // known right side of one token, a number or a variable found before, is read on the spot.
 ULVANE_INLINE static Read parse_logical(Read left) {
-  bool is_and = token_types[left.at] == TOKEN_AND;
   int32_t known = right_operand_ends[left.at];
   if (known > 0) {
-    if (is_and == (left.value == 0.0)) return {is_and ? 0.0 : 1.0, known};
+    if (token_types[left.at] == TOKEN_AND) {
+      if (left.value == 0.0) return {0.0, known};
+    } else if (left.value != 0.0) {
+      return {1.0, known};
+    }
     const double* slot = operand_slots[left.at + 1];
     if (known == static_cast<int32_t>(left.at) + 2 && slot) {
       return {is_true(*slot), left.at + 2};
@@ -263,8 +266,27 @@ ULVANE_INLINE static Read parse_full(Index at) {
 // A parenthesised expression; out of line because it recurses.
 [[gnu::noinline]] static Read parse_expression(Index at) { return parse_full(at); }
 
-Parsed evaluate_at(int32_t at) {
+std::array<uint8_t, MAX_TOKENS> expression_lengths;
+
+// Called once per expression start, when the expression there, up to `end`, has been read.
+[[gnu::noinline]] static void note_expression(Index at, Index end) {
+  Index length = end - at;
+  uint8_t first = token_types[at];
+  bool is_short = false;
+  if (length == 1) {
+    is_short = operand_slots[at];
+  } else if (length == 2) {
+    is_short = (first == TOKEN_NOT || first == TOKEN_MINUS) && operand_slots[at + 1];
+  } else if (length == 3) {
+    is_short = operand_slots[at] && operand_slots[at + 2] &&
+               token_levels[at + 1] >= LEVEL_COMPARISON;
+  }
+  expression_lengths[at] = is_short ? static_cast<uint8_t>(length) : OTHER_LENGTH;
+}
+
+Parsed evaluate_by_rules(int32_t at) {
   Read result = parse_full(at);
+  if (expression_lengths[at] == UNKNOWN_LENGTH) note_expression(at, result.at);
   return {result.value, static_cast<int32_t>(result.at)};
 }
 

@@ -70,9 +70,52 @@ struct Parsed {
   int32_t at;
 };
 
-// Evaluates the expression whose first token is at index `at`, taking its tokens; returns
-// its value and the index after it. current_token is set only when an error is raised.
-Parsed evaluate_at(int32_t at);
+// Evaluates the expression whose first token is at index `at` by the grammar's rules, taking
+// its tokens; returns its value and the index after it. current_token is set only when an
+// error is raised.
+Parsed evaluate_by_rules(int32_t at);
+
+// Per token, what is known of an expression that starts there: UNKNOWN_LENGTH until it has
+// been read once, then its length when it is one number or variable (1), one with "!" or "-"
+// before it (2), or two around an arithmetic or comparison operator (3), else OTHER_LENGTH. Reading it has found every name
+// in it, for good, so the operands' slots stay filled. Written by evaluate_by_rules().
+constexpr uint8_t UNKNOWN_LENGTH = 0;
+constexpr uint8_t OTHER_LENGTH = 255;
+extern std::array<uint8_t, MAX_TOKENS> expression_lengths;
+
+// As evaluate_by_rules(). Most expressions in loops are one operand, or two around one
+// operator: those are computed here, at the caller, once read before. A division by zero,
+// and every other expression, goes through the rules.
+[[gnu::always_inline]] inline Parsed evaluate_at(int32_t at) {
+  switch (expression_lengths[at]) {
+    case 1:
+      return {*operand_slots[at], at + 1};
+    case 2: {
+      // "!" or "-" before an operand; the minus flips the sign, so -0 is -0.0.
+      double operand = *operand_slots[at + 1];
+      if (token_types[at] == TOKEN_NOT) return {operand == 0.0 ? 1.0 : 0.0, at + 2};
+      return {-operand, at + 2};
+    }
+    case 3: {
+      double left = *operand_slots[at];
+      double right = *operand_slots[at + 2];
+      switch (token_types[at + 1]) {
+        case TOKEN_STAR: return {left * right, at + 3};
+        case TOKEN_SLASH:
+          if (right == 0.0) break;
+          return {left / right, at + 3};
+        case TOKEN_PLUS: return {left + right, at + 3};
+        case TOKEN_MINUS: return {left - right, at + 3};
+        case TOKEN_EQ: return {left == right ? 1.0 : 0.0, at + 3};
+        case TOKEN_NEQ: return {left != right ? 1.0 : 0.0, at + 3};
+        case TOKEN_GT: return {left > right ? 1.0 : 0.0, at + 3};
+        default: return {left < right ? 1.0 : 0.0, at + 3};
+      }
+      break;
+    }
+  }
+  return evaluate_by_rules(at);
+}
 
 // Evaluates the expression at the cursor and moves the cursor past it.
 inline double evaluate() {
