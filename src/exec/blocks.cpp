@@ -105,7 +105,7 @@ void execute_if() {
 // name "=" expression ";" in a loop body, the name at index at, when the name is a variable
 // already found: the common case, carried out with the cursor in registers. Returns the
 // index after the statement.
-static int32_t execute_body_assignment(int32_t at) {
+[[gnu::always_inline]] inline static int32_t execute_body_assignment(int32_t at) {
   Variable* target = assignment_targets[at];
   if (!target) {
     target = token_entries[at];
@@ -125,6 +125,8 @@ static int32_t execute_body_assignment(int32_t at) {
   return value.at + 1;
 }
 
+static void execute_if_block(int32_t at, int32_t limit);
+
 // Per "if" token in a loop body, the index of the "{" of its body once the statement's head
 // has been read without error: on later passes the ")" and "{" are where they were.
 static std::array<int32_t, MAX_TOKENS> if_bodies;
@@ -143,7 +145,11 @@ static int32_t execute_body_if(int32_t at) {
     if_bodies[at] = open;
   }
   if (condition == 0.0) return skip_block(open);
-  if (block_fact(open) > 0) return open + 1;
+  int32_t fact = block_fact(open);
+  if (fact > 0) {
+    execute_if_block(open + 1, fact - 2);
+    return fact - 1;
+  }
   // A body left open runs up to the end of the script, past the loop body's limit.
   current_token = open + 1;
   execute_if_body();
@@ -155,13 +161,9 @@ static int32_t execute_body_if(int32_t at) {
 // at limit does not run. An if whose body runs goes on with its body's statements in this
 // same loop, so inside a loop body a "}" where a statement would start closes the body of
 // an if that ran: every other "{" there is passed over whole or makes its statement fail.
-static void execute_body(int32_t at, int32_t limit) {
+[[gnu::always_inline]] inline static void execute_body(int32_t at, int32_t limit) {
   while (at < limit) {
     uint8_t type = token_types[at];
-    if (type == TOKEN_RBRACE) {
-      ++at;
-      continue;
-    }
 #ifdef ULVANE_TRACE
     trace_statement(at);
 #endif
@@ -176,6 +178,9 @@ static void execute_body(int32_t at, int32_t limit) {
     }
   }
 }
+
+// The statements of a closed if body that runs inside a loop body, up to its "}" at limit.
+[[gnu::noinline]] static void execute_if_block(int32_t at, int32_t limit) { execute_body(at, limit); }
 
 // while "(" expression ")" "{" statements "}"
 void execute_while() {

@@ -75,17 +75,18 @@ struct Parsed {
 // error is raised.
 Parsed evaluate_by_rules(int32_t at);
 
-// Per token, what is known of an expression that starts there: UNKNOWN_LENGTH until it has
-// been read once, then its length when it is one number or variable (1), one with "!" or "-"
-// before it (2), or two around an arithmetic or comparison operator (3), else OTHER_LENGTH. Reading it has found every name
-// in it, for good, so the operands' slots stay filled. Written by evaluate_by_rules().
+// Per token, what is known of an expression that a statement reads from there: UNKNOWN_LENGTH
+// until it has been read once, then its length when it is one number or variable (1), one
+// with "!" or "-" before it (2), or two around an arithmetic or comparison operator (3), else
+// OTHER_LENGTH. Reading it found every name in it, for good, so the operands' slots stay
+// filled. Written by evaluate_by_rules().
 constexpr uint8_t UNKNOWN_LENGTH = 0;
 constexpr uint8_t OTHER_LENGTH = 255;
 extern std::array<uint8_t, MAX_TOKENS> expression_lengths;
 
-// As evaluate_by_rules(). Most expressions in loops are one operand, or two around one
-// operator: those are computed here, at the caller, once read before. A division by zero,
-// and every other expression, goes through the rules.
+// As evaluate_by_rules(). Most expressions in loops are short ones: those are computed here,
+// at the caller, once read before. A division by zero, and every other expression, goes
+// through the rules.
 [[gnu::always_inline]] inline Parsed evaluate_at(int32_t at) {
   switch (expression_lengths[at]) {
     case 1:
