@@ -92,4 +92,33 @@ TEST(Errors, Blocks) {
   });
 }
 
+// Errors raised on a later pass of a loop, once the statement's expression, if head or
+// skipped block has been read before and is read the quicker way; the line is that of the
+// last token taken.
+TEST(Errors, LaterPasses) {
+  expect_errors({
+      {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = i /\n    d;\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "", "[Error at line 6] Division by zero\n"},
+      {"var i = 0;\nvar d = 2;\nwhile (i < 5) {\n  var r = i /\n    d;\n  d = d - 1;\n"
+       "  i = i + 1;\n}\n",
+       "", "[Error at line 5] Division by zero\n"},
+      {"var i = 0;\nvar d = 2;\nwhile (i < 5) {\n  if (i /\n    d) { print(i); }\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "1\n", "[Error at line 5] Division by zero\n"},
+      {"var d = 2;\nwhile (1 /\n  d) {\n  d = d - 1;\n}\n", "",
+       "[Error at line 3] Division by zero\n"},
+      {"var d = 3;\nwhile (d > -5) {\n  if (6 / (d - 1\n  ) > 2) { print(d); }\n"
+       "  d = d - 1;\n}\n",
+       "3\n2\n", "[Error at line 4] Division by zero\n"},
+      // After an if in a loop body, as after one outside: the line of its "{" when the
+      // body was skipped, of its closing "}" when it ran.
+      {"var i = 0;\nwhile (i < 1) {\n  if (i == 1)\n  {\n    print(\"never\");\n  }\n"
+       "  oops;\n}\n",
+       "", "[Error at line 4] Unexpected identifier: oops\n"},
+      {"var i = 0;\nwhile (i < 1) {\n  if (i == 0) {\n    i = 1;\n\n  }\n  oops;\n}\n", "",
+       "[Error at line 6] Unexpected identifier: oops\n"},
+  });
+}
+
 }  // namespace
