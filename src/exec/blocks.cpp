@@ -131,8 +131,8 @@ static void execute_if_block(int32_t at, int32_t limit);
 // has been read without error: on later passes the ")" and "{" are where they were.
 static std::array<int32_t, MAX_TOKENS> if_bodies;
 
-// if "(" expression ")" "{" statements "}" in a loop body, the "if" at index at. A body that
-// runs goes on in the loop body's own loop when it is closed; returns where that loop goes on.
+// if "(" expression ")" "{" statements "}" in a loop body, the "if" at index at; returns the
+// index after the statement. A closed body that runs is run by a nested body loop.
 static int32_t execute_body_if(int32_t at) {
   int32_t open = if_bodies[at];
   double condition;
@@ -158,9 +158,8 @@ static int32_t execute_body_if(int32_t at) {
 
 // The statements of a loop body, from index at up to limit, the index of the body's closing
 // "}" (of the script's last token when the body is left open): a statement that would start
-// at limit does not run. An if whose body runs goes on with its body's statements in this
-// same loop, so inside a loop body a "}" where a statement would start closes the body of
-// an if that ran: every other "{" there is passed over whole or makes its statement fail.
+// at limit does not run. Assignments and ifs, the statements loops run most, are carried out
+// here with the cursor in registers; every other statement by the dispatcher.
 [[gnu::always_inline]] inline static void execute_body(int32_t at, int32_t limit) {
   while (at < limit) {
     uint8_t type = token_types[at];
