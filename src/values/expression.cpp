@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <utility>
 
 #include "driver/driver.h"
 #include "lexer/lexer.h"
@@ -205,14 +206,19 @@ constexpr int32_t UNREAD = 0;
 constexpr int32_t RAISES_ERRORS = -1;
 static std::array<int32_t, MAX_TOKENS> right_operand_ends;
 
+// Whether the tokens from `from` up to `end`, read once without error, can raise an error when
+// read again: only a division can, unless its divisor is a nonzero number literal.
+static bool can_raise(Index from, Index end) {
+  for (Index at = from; at < end; ++at) {
+    bool literal_divisor = token_types[at + 1] == TOKEN_NUMBER && token_numbers[at + 1] != 0.0;
+    if (token_types[at] == TOKEN_SLASH && !literal_divisor) return true;
+  }
+  return false;
+}
+
 // Called once per logical operator, when its right operand, up to `end`, has been read.
 [[gnu::noinline]] static void note_right_operand(Index op, Index end) {
-  int32_t known = static_cast<int32_t>(end);
-  for (Index at = op + 1; at < end; ++at) {
-    bool literal_divisor = token_types[at + 1] == TOKEN_NUMBER && token_numbers[at + 1] != 0.0;
-    if (token_types[at] == TOKEN_SLASH && !literal_divisor) known = RAISES_ERRORS;
-  }
-  right_operand_ends[op] = known;
+  right_operand_ends[op] = can_raise(op + 1, end) ? RAISES_ERRORS : static_cast<int32_t>(end);
 }
 
 static Read parse_logical(Read left);
@@ -266,6 +272,180 @@ ULVANE_INLINE static Read parse_full(Index at) {
 // A parenthesised expression; out of line because it recurses.
 [[gnu::noinline]] static Read parse_expression(Index at) { return parse_full(at); }
 
+// Conditions read again. A condition of "&&", "||" and "!" that has been read once without
+// error and cannot raise one (can_raise) gives the same truth whichever of its parts are read,
+// so on later readings only the parts that decide it are. Its atoms are the comparisons
+// between the logical operators; each is computed in turn, and its two exits, one for true and
+// one for false, say where reading goes on: at the next atom that can still decide the
+// result, or at the result itself. Exits depend only on the tokens and are laid out once, as a
+// block's matching "}" is found once.
+enum AtomKind : uint8_t {
+  ATOM_BY_RULES,  // read by the comparison rule
+  ATOM_LESS,      // true when its left value is less than its right one
+  ATOM_EQUAL,     // true when its two values are equal
+};
+constexpr int32_t EXIT_FALSE = -2;
+constexpr int32_t EXIT_TRUE = -1;
+
+// Per atom's first token: its kind, and its exits when it is true and when it is false: the
+// next atom's first token, or EXIT_TRUE or EXIT_FALSE. An atom of one number or variable, or of
+// two around a comparison, is one comparison of two values, read from where the operands'
+// values are: "a > b" is "b < a", "a != b" is "a == b" with its exits swapped, and "a" alone is
+// "a == 0" with its exits swapped.
+static std::array<uint8_t, MAX_TOKENS> atom_kinds;
+static std::array<const double*, MAX_TOKENS> atom_lefts;
+static std::array<const double*, MAX_TOKENS> atom_rights;
+static std::array<int32_t, MAX_TOKENS> true_exits;
+static std::array<int32_t, MAX_TOKENS> false_exits;
+static constexpr double zero = 0.0;
+
+// Per condition's first token: its first atom, and the index just after the condition.
+static std::array<int32_t, MAX_TOKENS> condition_entries;
+static std::array<int32_t, MAX_TOKENS> condition_ends;
+
+// An atom that the comparison rule reads; out of line, so that the loop over the other atoms
+// keeps its few registers.
+[[gnu::noinline]] static bool atom_by_rules(Index atom) {
+  return parse_comparison(atom).value != 0.0;
+}
+
+// Which way each atom goes is a branch, not an index computed from its truth: the processor
+// predicts the branch and reads the next atom's tokens before the comparison is done.
+Parsed evaluate_condition(int32_t at) {
+  Index atom = condition_entries[at];
+  for (;;) {
+    bool holds;
+    uint8_t kind = atom_kinds[atom];
+    if (kind == ATOM_BY_RULES) {
+      holds = atom_by_rules(atom);
+    } else {
+      double left = *atom_lefts[atom];
+      double right = *atom_rights[atom];
+      holds = kind == ATOM_EQUAL ? left == right : left < right;
+    }
+    int32_t exit;
+    if (holds) {
+      exit = true_exits[atom];
+    } else {
+      exit = false_exits[atom];
+    }
+    if (exit < 0) return {exit == EXIT_TRUE ? 1.0 : 0.0, condition_ends[at]};
+    atom = exit;
+  }
+}
+
+// The index of the ")" that closes the "(" at index open.
+static Index closing_parenthesis(Index open) {
+  int depth = 0;
+  for (Index at = open;; ++at) {
+    if (token_types[at] == TOKEN_LPAREN) ++depth;
+    if (token_types[at] == TOKEN_RPAREN && --depth == 0) return at;
+  }
+}
+
+// The index just after the unary expression whose first token is at `at`.
+static Index unary_end(Index at) {
+  while (token_types[at] == TOKEN_NOT || token_types[at] == TOKEN_MINUS) ++at;
+  return token_types[at] == TOKEN_LPAREN ? closing_parenthesis(at) + 1 : at + 1;
+}
+
+// The index of the last `op` outside parentheses from `from` up to `end`, or from - 1.
+static Index last_outside(Index from, Index end, TokenType op) {
+  int depth = 0;
+  for (Index at = end - 1; at >= from; --at) {
+    uint8_t type = token_types[at];
+    if (type == TOKEN_RPAREN) ++depth;
+    if (type == TOKEN_LPAREN) --depth;
+    if (depth == 0 && type == op) return at;
+  }
+  return from - 1;
+}
+
+// Lays out the atom from `from` up to `end`, which goes on at if_true or if_false.
+static void lay_out_atom(Index from, Index end, int32_t if_true, int32_t if_false) {
+  const double* left = operand_slots[from];
+  const double* right = end - from == 3 ? operand_slots[from + 2] : nullptr;
+  AtomKind kind = ATOM_BY_RULES;
+  if (end - from == 1 && left) {
+    kind = ATOM_EQUAL;
+    right = &zero;
+    std::swap(if_true, if_false);
+  } else if (left && right) {
+    switch (token_types[from + 1]) {
+      case TOKEN_NEQ:
+        std::swap(if_true, if_false);
+        [[fallthrough]];
+      case TOKEN_EQ:
+        kind = ATOM_EQUAL;
+        break;
+      case TOKEN_GT:
+        std::swap(left, right);
+        [[fallthrough]];
+      case TOKEN_LT:
+        kind = ATOM_LESS;
+        break;
+    }
+  }
+  atom_kinds[from] = kind;
+  atom_lefts[from] = left;
+  atom_rights[from] = right;
+  true_exits[from] = if_true;
+  false_exits[from] = if_false;
+}
+
+static int32_t lay_out_or(Index from, Index end, int32_t if_true, int32_t if_false);
+
+// Lays out the exits of the comparison-level operand from `from` up to `end`, which goes on at
+// if_true or if_false; returns its first atom. A "!" before the whole operand swaps the two,
+// and a parenthesised condition is laid out in turn.
+static int32_t lay_out_operand(Index from, Index end, int32_t if_true, int32_t if_false) {
+  while (token_types[from] == TOKEN_NOT && unary_end(from + 1) == end) {
+    std::swap(if_true, if_false);
+    ++from;
+  }
+  if (token_types[from] == TOKEN_LPAREN && closing_parenthesis(from) == end - 1) {
+    return lay_out_or(from + 1, end - 1, if_true, if_false);
+  }
+  lay_out_atom(from, end, if_true, if_false);
+  return static_cast<int32_t>(from);
+}
+
+// As lay_out_operand(), for the operands of "&&" from `from` up to `end`, the last first, so
+// that each knows where the next one starts: a false operand decides, a true one goes on.
+static int32_t lay_out_and(Index from, Index end, int32_t if_true, int32_t if_false) {
+  int32_t next = if_true;
+  for (;;) {
+    Index op = last_outside(from, end, TOKEN_AND);
+    next = lay_out_operand(op + 1, end, next, if_false);
+    if (op < from) return next;
+    end = op;
+  }
+}
+
+// The same for the operands of "||": a true operand decides, a false one goes on.
+static int32_t lay_out_or(Index from, Index end, int32_t if_true, int32_t if_false) {
+  int32_t next = if_false;
+  for (;;) {
+    Index op = last_outside(from, end, TOKEN_OR);
+    next = lay_out_and(op + 1, end, if_true, next);
+    if (op < from) return next;
+    end = op;
+  }
+}
+
+// Whether the value of the expression from `from` up to `end` is a truth, 1.0 or 0.0, as the
+// value of a logical operator or of a "!" is.
+static bool gives_truth(Index from, Index end) {
+  for (;;) {
+    if (last_outside(from, end, TOKEN_OR) >= from) return true;
+    if (last_outside(from, end, TOKEN_AND) >= from) return true;
+    if (token_types[from] == TOKEN_NOT) return unary_end(from + 1) == end;
+    if (token_types[from] != TOKEN_LPAREN || closing_parenthesis(from) != end - 1) return false;
+    ++from;
+    --end;
+  }
+}
+
 std::array<uint8_t, MAX_TOKENS> expression_lengths;
 
 // Called once per expression start, when the expression there, up to `end`, has been read.
@@ -281,7 +461,15 @@ std::array<uint8_t, MAX_TOKENS> expression_lengths;
     is_short = operand_slots[at] && operand_slots[at + 2] &&
                token_levels[at + 1] >= LEVEL_COMPARISON;
   }
-  expression_lengths[at] = is_short ? static_cast<uint8_t>(length) : OTHER_LENGTH;
+  if (is_short) {
+    expression_lengths[at] = static_cast<uint8_t>(length);
+  } else if (gives_truth(at, end) && !can_raise(at, end)) {
+    condition_entries[at] = lay_out_or(at, end, EXIT_TRUE, EXIT_FALSE);
+    condition_ends[at] = static_cast<int32_t>(end);
+    expression_lengths[at] = CONDITION_LENGTH;
+  } else {
+    expression_lengths[at] = OTHER_LENGTH;
+  }
 }
 
 Parsed evaluate_by_rules(int32_t at) {

@@ -77,12 +77,18 @@ Parsed evaluate_by_rules(int32_t at);
 
 // Per token, what is known of an expression that a statement reads from there: UNKNOWN_LENGTH
 // until it has been read once, then its length when it is one number or variable (1), one
-// with "!" or "-" before it (2), or two around an arithmetic or comparison operator (3), else
-// OTHER_LENGTH. Reading it found every name in it, for good, so the operands' slots stay
-// filled. Written by evaluate_by_rules().
+// with "!" or "-" before it (2), or two around an arithmetic or comparison operator (3);
+// CONDITION_LENGTH when it is a condition of "&&", "||" and "!" that can raise no error when
+// read again; else OTHER_LENGTH. Reading it found every name in it, for good, so the
+// operands' slots stay filled. Written by evaluate_by_rules().
 constexpr uint8_t UNKNOWN_LENGTH = 0;
+constexpr uint8_t CONDITION_LENGTH = 4;
 constexpr uint8_t OTHER_LENGTH = 255;
 extern std::array<uint8_t, MAX_TOKENS> expression_lengths;
+
+// As evaluate_by_rules(), for an expression marked CONDITION_LENGTH: only the parts that
+// decide its truth are computed.
+Parsed evaluate_condition(int32_t at);
 
 // As evaluate_by_rules(). Most expressions in loops are short ones: those are computed here,
 // at the caller, once read before. A division by zero, and every other expression, goes
@@ -114,6 +120,8 @@ extern std::array<uint8_t, MAX_TOKENS> expression_lengths;
       }
       break;
     }
+    case CONDITION_LENGTH:
+      return evaluate_condition(at);
   }
   return evaluate_by_rules(at);
 }
