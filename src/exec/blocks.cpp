@@ -43,13 +43,14 @@ static int32_t block_end(int32_t open) {
 }
 
 // Passes over the block whose "{" at index open has just been taken, which stays the last
-// token taken. Returns the index just past the block.
-static int32_t skip_block(int32_t open) {
-  int32_t end = block_end(open);
+// token taken, to `end`, the index just past the block. Returns end.
+static int32_t pass_over(int32_t open, int32_t end) {
   current_line = token_lines[open];
   line_anchor = end;
   return end;
 }
+
+static int32_t skip_block(int32_t open) { return pass_over(open, block_end(open)); }
 
 // "if" "(" expression ")" "{", the "if" at index at: the condition's value and the index of
 // the "{". The "if" has not been taken: a missing "(" is reported at the line in force before
@@ -127,31 +128,37 @@ void execute_if() {
 
 static void execute_if_block(int32_t at, int32_t limit);
 
-// Per "if" token in a loop body, the index of the "{" of its body once the statement's head
-// has been read without error: on later passes the ")" and "{" are where they were.
-static std::array<int32_t, MAX_TOKENS> if_bodies;
+// Per "if" token in a loop body, once the statement's head has been read without error, where
+// its body is: on later passes the ")" and "{" are where they were, and so is the "}".
+struct IfBody {
+  int32_t open;   // index of the "{"; 0 before the head has been read
+  int32_t end;    // index just past the body
+  int32_t close;  // index of the closing "}", or -1 when the body is left open
+};
+static std::array<IfBody, MAX_TOKENS> if_bodies;
+
+// The first pass over an if in a loop body: reads its head and notes where its body is.
+// Returns the condition's value. Out of line, so that later passes keep their few registers.
+[[gnu::noinline]] static double read_body_if_head(int32_t at) {
+  Parsed head = read_if_head(at);
+  int32_t fact = block_fact(head.at);
+  if_bodies[at] = {head.at, block_end(head.at), fact > 0 ? fact - 2 : -1};
+  return head.value;
+}
 
 // if "(" expression ")" "{" statements "}" in a loop body, the "if" at index at; returns the
 // index after the statement. A closed body that runs is run by a nested body loop.
 static int32_t execute_body_if(int32_t at) {
-  int32_t open = if_bodies[at];
-  double condition;
-  if (open) {
-    condition = evaluate_at(at + 2).value;
-  } else {
-    Parsed head = read_if_head(at);
-    open = head.at;
-    condition = head.value;
-    if_bodies[at] = open;
-  }
-  if (condition == 0.0) return skip_block(open);
-  int32_t fact = block_fact(open);
-  if (fact > 0) {
-    execute_if_block(open + 1, fact - 2);
-    return fact - 1;
+  double condition =
+      if_bodies[at].open ? evaluate_at(at + 2).value : read_body_if_head(at);
+  const IfBody& body = if_bodies[at];
+  if (condition == 0.0) return pass_over(body.open, body.end);
+  if (body.close >= 0) {
+    execute_if_block(body.open + 1, body.close);
+    return body.end;
   }
   // A body left open runs up to the end of the script, past the loop body's limit.
-  current_token = open + 1;
+  current_token = body.open + 1;
   execute_if_body();
   return current_token;
 }
