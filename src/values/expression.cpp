@@ -272,6 +272,26 @@ ULVANE_INLINE static Read parse_full(Index at) {
 // A parenthesised expression; out of line because it recurses.
 [[gnu::noinline]] static Read parse_expression(Index at) { return parse_full(at); }
 
+// Three numbers or variables found before, with two arithmetic or comparison operators between
+// them: the tighter operator is applied first, and of two alike the left one, as the rules
+// read them. A division by zero is raised where the rules raise it, just after the divisor.
+Parsed evaluate_three_operands(int32_t at) {
+  double first = *operand_slots[at];
+  double second = *operand_slots[at + 2];
+  double third = *operand_slots[at + 4];
+  TokenType left_op = static_cast<TokenType>(token_types[at + 1]);
+  TokenType right_op = static_cast<TokenType>(token_types[at + 3]);
+  Index after_second = at + 3;
+  Index end = at + 5;
+  double value;
+  if (token_levels[at + 3] > token_levels[at + 1]) {
+    value = apply(left_op, first, apply(right_op, second, third, end), end);
+  } else {
+    value = apply(right_op, apply(left_op, first, second, after_second), third, end);
+  }
+  return {value, static_cast<int32_t>(end)};
+}
+
 // Conditions read again. A condition of "&&", "||" and "!" that has been read once without
 // error and cannot raise one (can_raise) gives the same truth whichever of its parts are read,
 // so on later readings only the parts that decide it are. Its atoms are the comparisons
@@ -457,9 +477,12 @@ std::array<uint8_t, MAX_TOKENS> expression_lengths;
     is_short = operand_slots[at];
   } else if (length == 2) {
     is_short = (first == TOKEN_NOT || first == TOKEN_MINUS) && operand_slots[at + 1];
-  } else if (length == 3) {
+  } else if (length == 3 || length == 5) {
     is_short = operand_slots[at] && operand_slots[at + 2] &&
                token_levels[at + 1] >= LEVEL_COMPARISON;
+    if (length == 5) {
+      is_short = is_short && operand_slots[at + 4] && token_levels[at + 3] >= LEVEL_COMPARISON;
+    }
   }
   if (is_short) {
     expression_lengths[at] = static_cast<uint8_t>(length);

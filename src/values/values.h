@@ -77,7 +77,8 @@ Parsed evaluate_by_rules(int32_t at);
 
 // Per token, what is known of an expression that a statement reads from there: UNKNOWN_LENGTH
 // until it has been read once, then its length when it is one number or variable (1), one
-// with "!" or "-" before it (2), or two around an arithmetic or comparison operator (3);
+// with "!" or "-" before it (2), two around an arithmetic or comparison operator (3), or three
+// with two such operators between them (5);
 // CONDITION_LENGTH when it is a condition of "&&", "||" and "!" that can raise no error when
 // read again; else OTHER_LENGTH. Reading it found every name in it, for good, so the
 // operands' slots stay filled. Written by evaluate_by_rules().
@@ -89,6 +90,9 @@ extern std::array<uint8_t, MAX_TOKENS> expression_lengths;
 // As evaluate_by_rules(), for an expression marked CONDITION_LENGTH: only the parts that
 // decide its truth are computed.
 Parsed evaluate_condition(int32_t at);
+
+// As evaluate_by_rules(), for an expression of length 5.
+Parsed evaluate_three_operands(int32_t at);
 
 // As evaluate_by_rules(). Most expressions in loops are short ones: those are computed here,
 // at the caller, once read before. A division by zero, and every other expression, goes
@@ -122,6 +126,8 @@ Parsed evaluate_condition(int32_t at);
     }
     case CONDITION_LENGTH:
       return evaluate_condition(at);
+    case 5:
+      return evaluate_three_operands(at);
   }
   return evaluate_by_rules(at);
 }

@@ -108,6 +108,13 @@ TEST(Errors, LaterPasses) {
        "1\n", "[Error at line 5] Division by zero\n"},
       {"var d = 2;\nwhile (1 /\n  d) {\n  d = d - 1;\n}\n", "",
        "[Error at line 3] Division by zero\n"},
+      // Three operands: the line is the divisor's, whichever operator divides.
+      {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = i / d\n    + 1;\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "", "[Error at line 5] Division by zero\n"},
+      {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = 1 + i\n    / d;\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "", "[Error at line 6] Division by zero\n"},
       {"var d = 3;\nwhile (d > -5) {\n  if (6 / (d - 1\n  ) > 2) { print(d); }\n"
        "  d = d - 1;\n}\n",
        "3\n2\n", "[Error at line 4] Division by zero\n"},
