@@ -25,10 +25,13 @@ if(NOT DEFINED ENV{NODE_PATH})
 endif()
 
 # Configured on every build, so that a build folder from before an option was added gets it.
-# ULVANE_TRACE compiles in the recording behind the page's Step button.
+# ULVANE_TRACE compiles in the recording behind the page's Step button. The sources are
+# compiled as one unit, so that the statements' loops can inline the evaluator's entries as a
+# link-time optimizer would. Emscripten's link-time optimization does not link here: calls into
+# its C library then cross the two calling conventions (see CMakeLists.txt).
 execute_process(
   COMMAND "${EMCMAKE}" "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${wasm_dir}"
-          -DULVANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DULVANE_TRACE=ON
+          -DULVANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DULVANE_TRACE=ON -DCMAKE_UNITY_BUILD=ON
   COMMAND_ERROR_IS_FATAL ANY)
 execute_process(
   COMMAND "${CMAKE_COMMAND}" --build "${wasm_dir}" --target ulvane --parallel 2
