@@ -15,14 +15,42 @@ namespace ulvane {
 
 int32_t print_newline = 1;
 
-static void print_text(const char* text) { std::fputs(text, stdout); }
+// The text of one print statement, gathered here and handed to the output in one write
+// when the statement ends, rather than one library call per argument and blank. A line
+// longer than the buffer goes out in parts, in order; whatever was gathered goes out
+// before an error is raised, so a failing print leaves the same output as before it failed.
+namespace {
+struct PrintLine {
+  char text[4096];
+  size_t length;
+};
+}  // namespace
+
+static void write_out(PrintLine& line) {
+  std::fwrite(line.text, 1, line.length, stdout);
+  line.length = 0;
+}
+
+static void append(PrintLine& line, const char* text, size_t length) {
+  if (line.length + length > sizeof line.text) {
+    write_out(line);
+    if (length > sizeof line.text) {
+      std::fwrite(text, 1, length, stdout);
+      return;
+    }
+  }
+  std::memcpy(line.text + line.length, text, length);
+  line.length += length;
+}
+
+static void append_text(PrintLine& line, const char* text) { append(line, text, std::strlen(text)); }
 
 // "%g", except that every NaN prints as "nan", whatever its sign bit. to_chars with a
 // precision writes exactly printf's digits, without its format parsing and big-number
 // arithmetic.
-static void print_number(double number) {
+static void append_number(PrintLine& line, double number) {
   if (std::isnan(number)) {
-    print_text("nan");
+    append_text(line, "nan");
     return;
   }
   char text[32];
@@ -32,16 +60,17 @@ static void print_number(double number) {
     int32_t whole = static_cast<int32_t>(number);
     if (static_cast<double>(whole) == number && (whole != 0 || !std::signbit(number))) {
       std::to_chars_result result = std::to_chars(text, text + sizeof text, whole);
-      std::fwrite(text, 1, static_cast<size_t>(result.ptr - text), stdout);
+      append(line, text, static_cast<size_t>(result.ptr - text));
       return;
     }
   }
 #if defined(__cpp_lib_to_chars)
   std::to_chars_result result =
       std::to_chars(text, text + sizeof text, number, std::chars_format::general, 6);
-  std::fwrite(text, 1, static_cast<size_t>(result.ptr - text), stdout);
+  append(line, text, static_cast<size_t>(result.ptr - text));
 #else
-  std::printf("%g", number);
+  int length = std::snprintf(text, sizeof text, "%g", number);
+  append(line, text, static_cast<size_t>(length));
 #endif
 }
 
@@ -49,36 +78,47 @@ static void print_number(double number) {
 // Arguments are single tokens: a number literal prints exactly as it was written.
 [[gnu::noinline]] static void execute_print() {
   consume(TOKEN_LPAREN, "Expected '(' after print");
+  PrintLine line;
+  line.length = 0;
   bool first = true;
   bool newline = print_newline != 0;
   while (!match(TOKEN_RPAREN)) {
-    if (!first) consume(TOKEN_COMMA, "Expected ',' between arguments");
+    if (!first && !match(TOKEN_COMMA)) {
+      write_out(line);
+      report_missing("Expected ',' between arguments");
+    }
     const Token& argument = peek();
     if (match(TOKEN_STRING)) {
       // Only a string literal "nel" is the marker; it prints nothing, not even a blank.
       if (std::strcmp(argument.text, "nel") == 0) {
         newline = false;
       } else {
-        if (!first) std::putchar(' ');
-        print_text(argument.text);
+        if (!first) append(line, " ", 1);
+        append_text(line, argument.text);
       }
     } else if (match(TOKEN_NUMBER)) {
-      if (!first) std::putchar(' ');
-      print_text(argument.text);
+      if (!first) append(line, " ", 1);
+      append_text(line, argument.text);
     } else if (match(TOKEN_IDENTIFIER)) {
-      const Variable* variable = token_variable_or_fail(current_token - 1);
-      if (!first) std::putchar(' ');
+      const Variable* variable = token_variable(current_token - 1);
+      if (!variable) {
+        write_out(line);
+        undefined_variable(current_token - 1);
+      }
+      if (!first) append(line, " ", 1);
       if (variable->is_string) {
-        print_text(variable->string);
+        append_text(line, variable->string);
       } else {
-        print_number(variable->number);
+        append_number(line, variable->number);
       }
     } else {
+      write_out(line);
       error("Unexpected token in print: '%s'", argument.text);
     }
     first = false;
   }
-  if (newline) std::putchar('\n');
+  if (newline) append(line, "\n", 1);
+  write_out(line);
   flush_output();
 }
 
