@@ -466,38 +466,43 @@ static bool gives_truth(Index from, Index end) {
   }
 }
 
-std::array<uint8_t, MAX_TOKENS> expression_lengths;
+std::array<uint8_t, MAX_TOKENS> expression_forms;
+
+// The form of the expression from `at` up to `end`, read once without error.
+static ExpressionForm form_of(Index at, Index end) {
+  Index length = end - at;
+  uint8_t first = token_types[at];
+  if (length == 1 && operand_slots[at]) return FORM_OPERAND;
+  if (length == 2 && operand_slots[at + 1]) {
+    if (first == TOKEN_NOT) return FORM_NOT;
+    if (first == TOKEN_MINUS) return FORM_NEGATE;
+  }
+  if ((length == 3 || length == 5) && operand_slots[at] && operand_slots[at + 2] &&
+      token_levels[at + 1] >= LEVEL_COMPARISON) {
+    if (length == 3) {
+      return static_cast<ExpressionForm>(FORM_ADD + token_types[at + 1] - TOKEN_PLUS);
+    }
+    if (operand_slots[at + 4] && token_levels[at + 3] >= LEVEL_COMPARISON) {
+      return FORM_THREE_OPERANDS;
+    }
+  }
+  if (gives_truth(at, end) && !can_raise(at, end)) return FORM_CONDITION;
+  return FORM_OTHER;
+}
 
 // Called once per expression start, when the expression there, up to `end`, has been read.
 [[gnu::noinline]] static void note_expression(Index at, Index end) {
-  Index length = end - at;
-  uint8_t first = token_types[at];
-  bool is_short = false;
-  if (length == 1) {
-    is_short = operand_slots[at];
-  } else if (length == 2) {
-    is_short = (first == TOKEN_NOT || first == TOKEN_MINUS) && operand_slots[at + 1];
-  } else if (length == 3 || length == 5) {
-    is_short = operand_slots[at] && operand_slots[at + 2] &&
-               token_levels[at + 1] >= LEVEL_COMPARISON;
-    if (length == 5) {
-      is_short = is_short && operand_slots[at + 4] && token_levels[at + 3] >= LEVEL_COMPARISON;
-    }
-  }
-  if (is_short) {
-    expression_lengths[at] = static_cast<uint8_t>(length);
-  } else if (gives_truth(at, end) && !can_raise(at, end)) {
+  ExpressionForm form = form_of(at, end);
+  if (form == FORM_CONDITION) {
     condition_entries[at] = lay_out_or(at, end, EXIT_TRUE, EXIT_FALSE);
     condition_ends[at] = static_cast<int32_t>(end);
-    expression_lengths[at] = CONDITION_LENGTH;
-  } else {
-    expression_lengths[at] = OTHER_LENGTH;
   }
+  expression_forms[at] = form;
 }
 
 Parsed evaluate_by_rules(int32_t at) {
   Read result = parse_full(at);
-  if (expression_lengths[at] == UNKNOWN_LENGTH) note_expression(at, result.at);
+  if (expression_forms[at] == FORM_UNKNOWN) note_expression(at, result.at);
   return {result.value, static_cast<int32_t>(result.at)};
 }
 

@@ -75,58 +75,75 @@ struct Parsed {
 // error is raised.
 Parsed evaluate_by_rules(int32_t at);
 
-// Per token, what is known of an expression that a statement reads from there: UNKNOWN_LENGTH
-// until it has been read once, then its length when it is one number or variable (1), one
-// with "!" or "-" before it (2), two around an arithmetic or comparison operator (3), or three
-// with two such operators between them (5);
-// CONDITION_LENGTH when it is a condition of "&&", "||" and "!" that can raise no error when
-// read again; else OTHER_LENGTH. Reading it found every name in it, for good, so the
-// operands' slots stay filled. Written by evaluate_by_rules().
-constexpr uint8_t UNKNOWN_LENGTH = 0;
-constexpr uint8_t CONDITION_LENGTH = 4;
-constexpr uint8_t OTHER_LENGTH = 255;
-extern std::array<uint8_t, MAX_TOKENS> expression_lengths;
+// Per token, what is known of an expression that a statement reads from there: FORM_UNKNOWN
+// until it has been read once, then its form when it is one number or variable, one with "!"
+// or "-" before it, two around an arithmetic or comparison operator (one form per operator),
+// or three with two such operators between them; FORM_CONDITION when it is a condition of
+// "&&", "||" and "!" that can raise no error when read again; else FORM_OTHER. Reading it
+// found every name in it, for good, so the operands' slots stay filled. The operator is part
+// of the form, so that a short expression is computed after one branch on its form. Written
+// by evaluate_by_rules().
+enum ExpressionForm : uint8_t {
+  FORM_UNKNOWN,
+  FORM_OPERAND,
+  FORM_NOT,
+  FORM_NEGATE,
+  FORM_ADD,  // FORM_ADD to FORM_LESS follow the order of the operator tokens
+  FORM_SUBTRACT,
+  FORM_MULTIPLY,
+  FORM_DIVIDE,
+  FORM_EQUAL,
+  FORM_NOT_EQUAL,
+  FORM_GREATER,
+  FORM_LESS,
+  FORM_CONDITION,
+  FORM_THREE_OPERANDS,
+  FORM_OTHER,
+};
+static_assert(FORM_LESS - FORM_ADD == TOKEN_LT - TOKEN_PLUS && TOKEN_STAR - TOKEN_PLUS == 2);
+extern std::array<uint8_t, MAX_TOKENS> expression_forms;
 
-// As evaluate_by_rules(), for an expression marked CONDITION_LENGTH: only the parts that
-// decide its truth are computed.
+// As evaluate_by_rules(), for an expression of FORM_CONDITION: only the parts that decide its
+// truth are computed.
 Parsed evaluate_condition(int32_t at);
 
-// As evaluate_by_rules(), for an expression of length 5.
+// As evaluate_by_rules(), for an expression of FORM_THREE_OPERANDS.
 Parsed evaluate_three_operands(int32_t at);
 
 // As evaluate_by_rules(). Most expressions in loops are short ones: those are computed here,
 // at the caller, once read before. A division by zero, and every other expression, goes
 // through the rules.
 [[gnu::always_inline]] inline Parsed evaluate_at(int32_t at) {
-  switch (expression_lengths[at]) {
-    case 1:
+  switch (expression_forms[at]) {
+    case FORM_OPERAND:
       return {*operand_slots[at], at + 1};
-    case 2: {
-      // "!" or "-" before an operand; the minus flips the sign, so -0 is -0.0.
-      double operand = *operand_slots[at + 1];
-      if (token_types[at] == TOKEN_NOT) return {operand == 0.0 ? 1.0 : 0.0, at + 2};
-      return {-operand, at + 2};
-    }
-    case 3: {
-      double left = *operand_slots[at];
+    case FORM_NOT:
+      return {*operand_slots[at + 1] == 0.0 ? 1.0 : 0.0, at + 2};
+    case FORM_NEGATE:
+      // A sign flip, so -0 is -0.0.
+      return {-*operand_slots[at + 1], at + 2};
+    case FORM_ADD:
+      return {*operand_slots[at] + *operand_slots[at + 2], at + 3};
+    case FORM_SUBTRACT:
+      return {*operand_slots[at] - *operand_slots[at + 2], at + 3};
+    case FORM_MULTIPLY:
+      return {*operand_slots[at] * *operand_slots[at + 2], at + 3};
+    case FORM_DIVIDE: {
       double right = *operand_slots[at + 2];
-      switch (token_types[at + 1]) {
-        case TOKEN_STAR: return {left * right, at + 3};
-        case TOKEN_SLASH:
-          if (right == 0.0) break;
-          return {left / right, at + 3};
-        case TOKEN_PLUS: return {left + right, at + 3};
-        case TOKEN_MINUS: return {left - right, at + 3};
-        case TOKEN_EQ: return {left == right ? 1.0 : 0.0, at + 3};
-        case TOKEN_NEQ: return {left != right ? 1.0 : 0.0, at + 3};
-        case TOKEN_GT: return {left > right ? 1.0 : 0.0, at + 3};
-        default: return {left < right ? 1.0 : 0.0, at + 3};
-      }
-      break;
+      if (right == 0.0) break;
+      return {*operand_slots[at] / right, at + 3};
     }
-    case CONDITION_LENGTH:
+    case FORM_EQUAL:
+      return {*operand_slots[at] == *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+    case FORM_NOT_EQUAL:
+      return {*operand_slots[at] != *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+    case FORM_GREATER:
+      return {*operand_slots[at] > *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+    case FORM_LESS:
+      return {*operand_slots[at] < *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+    case FORM_CONDITION:
       return evaluate_condition(at);
-    case 5:
+    case FORM_THREE_OPERANDS:
       return evaluate_three_operands(at);
   }
   return evaluate_by_rules(at);
