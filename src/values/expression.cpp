@@ -272,24 +272,47 @@ ULVANE_INLINE static Read parse_full(Index at) {
 // A parenthesised expression; out of line because it recurses.
 [[gnu::noinline]] static Read parse_expression(Index at) { return parse_full(at); }
 
-// Three numbers or variables found before, with two arithmetic or comparison operators between
-// them: the tighter operator is applied first, and of two alike the left one, as the rules
-// read them. A division by zero is raised where the rules raise it, just after the divisor.
+// Numbers or variables found before, with arithmetic or comparison operators between them. As
+// the rules read them, the value is that of applying, again and again, an operator that binds
+// more tightly than the one before it and at least as tightly as the one after it to its two
+// neighbours. Every divisor is one operand, so a division by zero is raised at the first
+// division whose divisor is zero, just after that divisor, whatever order the others are
+// applied in. `op` is the index of an operator token.
+ULVANE_INLINE static double apply_at(Index op, double left, double right) {
+  return apply(static_cast<TokenType>(token_types[op]), left, right, op + 2);
+}
+
+ULVANE_INLINE static double three_operands(double first, Index op1, double second, Index op2,
+                                           double third) {
+  if (token_levels[op2] > token_levels[op1]) {
+    return apply_at(op1, first, apply_at(op2, second, third));
+  }
+  return apply_at(op2, apply_at(op1, first, second), third);
+}
+
 Parsed evaluate_three_operands(int32_t at) {
+  double value = three_operands(*operand_slots[at], at + 1, *operand_slots[at + 2], at + 3,
+                                *operand_slots[at + 4]);
+  return {value, at + 5};
+}
+
+Parsed evaluate_four_operands(int32_t at) {
   double first = *operand_slots[at];
   double second = *operand_slots[at + 2];
   double third = *operand_slots[at + 4];
-  TokenType left_op = static_cast<TokenType>(token_types[at + 1]);
-  TokenType right_op = static_cast<TokenType>(token_types[at + 3]);
-  Index after_second = at + 3;
-  Index end = at + 5;
+  double fourth = *operand_slots[at + 6];
+  Index op1 = at + 1;
+  Index op2 = at + 3;
+  Index op3 = at + 5;
   double value;
-  if (token_levels[at + 3] > token_levels[at + 1]) {
-    value = apply(left_op, first, apply(right_op, second, third, end), end);
+  if (token_levels[op1] >= token_levels[op2]) {
+    value = three_operands(apply_at(op1, first, second), op2, third, op3, fourth);
+  } else if (token_levels[op2] >= token_levels[op3]) {
+    value = three_operands(first, op1, apply_at(op2, second, third), op3, fourth);
   } else {
-    value = apply(right_op, apply(left_op, first, second, after_second), third, end);
+    value = three_operands(first, op1, second, op2, apply_at(op3, third, fourth));
   }
-  return {value, static_cast<int32_t>(end)};
+  return {value, at + 7};
 }
 
 // Conditions read again. A condition of "&&", "||" and "!" that has been read once without
@@ -323,10 +346,22 @@ static constexpr double zero = 0.0;
 static std::array<int32_t, MAX_TOKENS> condition_entries;
 static std::array<int32_t, MAX_TOKENS> condition_ends;
 
-// An atom that the comparison rule reads; out of line, so that the loop over the other atoms
-// keeps its few registers.
+// Per atom of kind ATOM_BY_RULES, the form of its tokens read as an expression of their own.
+static std::array<uint8_t, MAX_TOKENS> atom_forms;
+
+// An atom that is not one comparison of two values: three or four operands around arithmetic
+// and comparison operators are computed as such, any other atom by the comparison rule. Out
+// of line, so that the loop over the other atoms keeps its few registers.
 [[gnu::noinline]] static bool atom_by_rules(Index atom) {
-  return parse_comparison(atom).value != 0.0;
+  int32_t at = static_cast<int32_t>(atom);
+  switch (atom_forms[atom]) {
+    case FORM_THREE_OPERANDS:
+      return evaluate_three_operands(at).value != 0.0;
+    case FORM_FOUR_OPERANDS:
+      return evaluate_four_operands(at).value != 0.0;
+    default:
+      return parse_comparison(atom).value != 0.0;
+  }
 }
 
 // Which way each atom goes is a branch, not an index computed from its truth: the processor
@@ -381,6 +416,8 @@ static Index last_outside(Index from, Index end, TokenType op) {
   return from - 1;
 }
 
+static ExpressionForm form_of(Index at, Index end);
+
 // Lays out the atom from `from` up to `end`, which goes on at if_true or if_false.
 static void lay_out_atom(Index from, Index end, int32_t if_true, int32_t if_false) {
   const double* left = operand_slots[from];
@@ -406,6 +443,7 @@ static void lay_out_atom(Index from, Index end, int32_t if_true, int32_t if_fals
         break;
     }
   }
+  if (kind == ATOM_BY_RULES) atom_forms[from] = form_of(from, end);
   atom_kinds[from] = kind;
   atom_lefts[from] = left;
   atom_rights[from] = right;
@@ -477,15 +515,16 @@ static ExpressionForm form_of(Index at, Index end) {
     if (first == TOKEN_NOT) return FORM_NOT;
     if (first == TOKEN_MINUS) return FORM_NEGATE;
   }
-  if ((length == 3 || length == 5) && operand_slots[at] && operand_slots[at + 2] &&
-      token_levels[at + 1] >= LEVEL_COMPARISON) {
-    if (length == 3) {
-      return static_cast<ExpressionForm>(FORM_ADD + token_types[at + 1] - TOKEN_PLUS);
-    }
-    if (operand_slots[at + 4] && token_levels[at + 3] >= LEVEL_COMPARISON) {
-      return FORM_THREE_OPERANDS;
-    }
+  // An odd run of operands with arithmetic or comparison operators between them.
+  bool flat = length % 2 == 1 && length <= 7;
+  for (Index i = at; flat && i < end; i += 2) {
+    flat = operand_slots[i] && (i + 1 == end || token_levels[i + 1] >= LEVEL_COMPARISON);
   }
+  if (flat && length == 3) {
+    return static_cast<ExpressionForm>(FORM_ADD + token_types[at + 1] - TOKEN_PLUS);
+  }
+  if (flat && length == 5) return FORM_THREE_OPERANDS;
+  if (flat && length == 7) return FORM_FOUR_OPERANDS;
   if (gives_truth(at, end) && !can_raise(at, end)) return FORM_CONDITION;
   return FORM_OTHER;
 }
