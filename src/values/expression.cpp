@@ -296,23 +296,44 @@ Parsed evaluate_three_operands(int32_t at) {
   return {value, at + 5};
 }
 
+ULVANE_INLINE static double four_operands(double first, Index op1, double second, Index op2,
+                                          double third, Index op3, double fourth) {
+  if (token_levels[op1] >= token_levels[op2]) {
+    return three_operands(apply_at(op1, first, second), op2, third, op3, fourth);
+  }
+  if (token_levels[op2] >= token_levels[op3]) {
+    return three_operands(first, op1, apply_at(op2, second, third), op3, fourth);
+  }
+  return three_operands(first, op1, second, op2, apply_at(op3, third, fourth));
+}
+
 Parsed evaluate_four_operands(int32_t at) {
+  double value = four_operands(*operand_slots[at], at + 1, *operand_slots[at + 2], at + 3,
+                               *operand_slots[at + 4], at + 5, *operand_slots[at + 6]);
+  return {value, at + 7};
+}
+
+Parsed evaluate_five_operands(int32_t at) {
   double first = *operand_slots[at];
   double second = *operand_slots[at + 2];
   double third = *operand_slots[at + 4];
   double fourth = *operand_slots[at + 6];
+  double fifth = *operand_slots[at + 8];
   Index op1 = at + 1;
   Index op2 = at + 3;
   Index op3 = at + 5;
+  Index op4 = at + 7;
   double value;
   if (token_levels[op1] >= token_levels[op2]) {
-    value = three_operands(apply_at(op1, first, second), op2, third, op3, fourth);
+    value = four_operands(apply_at(op1, first, second), op2, third, op3, fourth, op4, fifth);
   } else if (token_levels[op2] >= token_levels[op3]) {
-    value = three_operands(first, op1, apply_at(op2, second, third), op3, fourth);
+    value = four_operands(first, op1, apply_at(op2, second, third), op3, fourth, op4, fifth);
+  } else if (token_levels[op3] >= token_levels[op4]) {
+    value = four_operands(first, op1, second, op2, apply_at(op3, third, fourth), op4, fifth);
   } else {
-    value = three_operands(first, op1, second, op2, apply_at(op3, third, fourth));
+    value = four_operands(first, op1, second, op2, third, op3, apply_at(op4, fourth, fifth));
   }
-  return {value, at + 7};
+  return {value, at + 9};
 }
 
 // Conditions read again. A condition of "&&", "||" and "!" that has been read once without
@@ -349,7 +370,7 @@ static std::array<int32_t, MAX_TOKENS> condition_ends;
 // Per atom of kind ATOM_BY_RULES, the form of its tokens read as an expression of their own.
 static std::array<uint8_t, MAX_TOKENS> atom_forms;
 
-// An atom that is not one comparison of two values: three or four operands around arithmetic
+// An atom that is not one comparison of two values: three to five operands around arithmetic
 // and comparison operators are computed as such, any other atom by the comparison rule. Out
 // of line, so that the loop over the other atoms keeps its few registers.
 [[gnu::noinline]] static bool atom_by_rules(Index atom) {
@@ -359,6 +380,8 @@ static std::array<uint8_t, MAX_TOKENS> atom_forms;
       return evaluate_three_operands(at).value != 0.0;
     case FORM_FOUR_OPERANDS:
       return evaluate_four_operands(at).value != 0.0;
+    case FORM_FIVE_OPERANDS:
+      return evaluate_five_operands(at).value != 0.0;
     default:
       return parse_comparison(atom).value != 0.0;
   }
@@ -516,7 +539,7 @@ static ExpressionForm form_of(Index at, Index end) {
     if (first == TOKEN_MINUS) return FORM_NEGATE;
   }
   // An odd run of operands with arithmetic or comparison operators between them.
-  bool flat = length % 2 == 1 && length <= 7;
+  bool flat = length % 2 == 1 && length <= 9;
   for (Index i = at; flat && i < end; i += 2) {
     flat = operand_slots[i] && (i + 1 == end || token_levels[i + 1] >= LEVEL_COMPARISON);
   }
@@ -525,6 +548,7 @@ static ExpressionForm form_of(Index at, Index end) {
   }
   if (flat && length == 5) return FORM_THREE_OPERANDS;
   if (flat && length == 7) return FORM_FOUR_OPERANDS;
+  if (flat && length == 9) return FORM_FIVE_OPERANDS;
   if (gives_truth(at, end) && !can_raise(at, end)) return FORM_CONDITION;
   return FORM_OTHER;
 }

@@ -78,7 +78,7 @@ Parsed evaluate_by_rules(int32_t at);
 // Per token, what is known of an expression that a statement reads from there: FORM_UNKNOWN
 // until it has been read once, then its form when it is one number or variable, one with "!"
 // or "-" before it, two around an arithmetic or comparison operator (one form per operator),
-// or three or four with such operators between them; FORM_CONDITION when it is a condition of
+// or three to five with such operators between them; FORM_CONDITION when it is a condition of
 // "&&", "||" and "!" that can raise no error when read again; else FORM_OTHER. Reading it
 // found every name in it, for good, so the operands' slots stay filled. The operator is part
 // of the form, so that a short expression is computed after one branch on its form. Written
@@ -99,6 +99,7 @@ enum ExpressionForm : uint8_t {
   FORM_CONDITION,
   FORM_THREE_OPERANDS,
   FORM_FOUR_OPERANDS,
+  FORM_FIVE_OPERANDS,
   FORM_OTHER,
 };
 static_assert(FORM_LESS - FORM_ADD == TOKEN_LT - TOKEN_PLUS && TOKEN_STAR - TOKEN_PLUS == 2);
@@ -108,9 +109,11 @@ extern std::array<uint8_t, MAX_TOKENS> expression_forms;
 // truth are computed.
 Parsed evaluate_condition(int32_t at);
 
-// As evaluate_by_rules(), for an expression of FORM_THREE_OPERANDS or FORM_FOUR_OPERANDS.
+// As evaluate_by_rules(), for an expression of FORM_THREE_OPERANDS, FORM_FOUR_OPERANDS or
+// FORM_FIVE_OPERANDS.
 Parsed evaluate_three_operands(int32_t at);
 Parsed evaluate_four_operands(int32_t at);
+Parsed evaluate_five_operands(int32_t at);
 
 // As evaluate_by_rules(). Most expressions in loops are short ones: those are computed here,
 // at the caller, once read before. A division by zero, and every other expression, goes
@@ -149,6 +152,8 @@ Parsed evaluate_four_operands(int32_t at);
       return evaluate_three_operands(at);
     case FORM_FOUR_OPERANDS:
       return evaluate_four_operands(at);
+    case FORM_FIVE_OPERANDS:
+      return evaluate_five_operands(at);
   }
   return evaluate_by_rules(at);
 }

@@ -115,7 +115,7 @@ TEST(Errors, LaterPasses) {
       {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = 1 + i\n    / d;\n"
        "  d = d - 1;\n  i = i + 1;\n}\n",
        "", "[Error at line 6] Division by zero\n"},
-      // Four operands: the first division whose divisor is zero, wherever it stands.
+      // Four and five operands: the first division whose divisor is zero, wherever it stands.
       {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = 1 + i / 2 /\n    d;\n"
        "  d = d - 1;\n  i = i + 1;\n}\n",
        "", "[Error at line 6] Division by zero\n"},
@@ -125,6 +125,9 @@ TEST(Errors, LaterPasses) {
       {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = i / d\n    / d * 2;\n"
        "  d = d - 1;\n  i = i + 1;\n}\n",
        "", "[Error at line 5] Division by zero\n"},
+      {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = 1 + i * 2 - 3 /\n    d;\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "", "[Error at line 6] Division by zero\n"},
       {"var d = 3;\nwhile (d > -5) {\n  if (6 / (d - 1\n  ) > 2) { print(d); }\n"
        "  d = d - 1;\n}\n",
        "3\n2\n", "[Error at line 4] Division by zero\n"},
