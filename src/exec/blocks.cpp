@@ -103,14 +103,20 @@ void execute_if() {
   execute_if_body();
 }
 
-// name "=" expression ";" in a loop body, the name at index at, when the name is a variable
-// already found: the common case, carried out with the cursor in registers. Returns the
-// index after the statement.
+// name "=" ( string | expression ) ";" in a loop body, the name at index at, when the name is
+// a variable already found: the common case, carried out with the cursor in registers.
+// Returns the index after the statement.
 [[gnu::always_inline]] inline static int32_t execute_body_assignment(int32_t at) {
   Variable* target = assignment_targets[at];
   if (!target) {
     target = token_entries[at];
-    if (!target || token_types[at + 1] != TOKEN_ASSIGN || token_types[at + 2] == TOKEN_STRING) {
+    bool assigns = target && token_types[at + 1] == TOKEN_ASSIGN;
+    if (assigns && token_types[at + 2] == TOKEN_STRING && token_types[at + 3] == TOKEN_SEMICOLON) {
+      // A string literal: nothing to compute and nothing that can fail.
+      set_string(target, tokens[at + 2].text);
+      return at + 4;
+    }
+    if (!assigns || token_types[at + 2] == TOKEN_STRING) {
       current_token = at;
       execute_assignment();
       return current_token;
