@@ -45,6 +45,48 @@ static void append(PrintLine& line, const char* text, size_t length) {
 
 static void append_text(PrintLine& line, const char* text) { append(line, text, std::strlen(text)); }
 
+// "%g" of a number that is not whole, from 0.0001 up to but not including 1e6 in magnitude,
+// when its six significant digits can be told from one multiplication: writes them to text
+// and returns their length, or returns 0. The number times 10^k, brought to six digits before
+// the point, is rounded to the nearest whole number; the product's own rounding error is far
+// below 1e-9 there, so unless its fraction lies within 1e-9 of one half, the rounding goes the
+// way the exact decimal rounding goes. Trailing zeros after the point are dropped, as "%g" does.
+static size_t short_decimal(double number, char* text) {
+  static constexpr double powers[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2,
+                                      1e3,  1e4,  1e5,  1e6,  1e7, 1e8, 1e9};
+  double magnitude = std::fabs(number);
+  if (!(magnitude >= 1e-4 && magnitude < 1e6)) return 0;
+  int exponent = 5;  // of the leading digit: 10^exponent <= magnitude, give or take a rounding
+  while (exponent > -4 && magnitude < powers[exponent + 4]) --exponent;
+  double scaled = magnitude * powers[9 - exponent];
+  double whole = std::floor(scaled);
+  double fraction = scaled - whole;
+  if (std::fabs(fraction - 0.5) < 1e-9) return 0;
+  if (fraction > 0.5) whole += 1.0;
+  if (!(whole >= 1e5 && whole < 1e6)) return 0;
+  char digits[6];
+  int32_t value = static_cast<int32_t>(whole);
+  for (int i = 5; i >= 0; --i) {
+    digits[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  size_t length = 0;
+  if (number < 0) text[length++] = '-';
+  int before_point = exponent + 1;  // digits before the point; none when below 1
+  if (before_point <= 0) {
+    text[length++] = '0';
+    text[length++] = '.';
+    for (int i = before_point; i < 0; ++i) text[length++] = '0';
+  }
+  int last = 5;
+  while (last >= before_point && digits[last] == '0') --last;
+  for (int i = 0; i <= last; ++i) {
+    if (i == before_point && i > 0) text[length++] = '.';
+    text[length++] = digits[i];
+  }
+  return length;
+}
+
 // "%g", except that every NaN prints as "nan", whatever its sign bit. to_chars with a
 // precision writes exactly printf's digits, without its format parsing and big-number
 // arithmetic.
@@ -63,6 +105,10 @@ static void append_number(PrintLine& line, double number) {
       append(line, text, static_cast<size_t>(result.ptr - text));
       return;
     }
+  }
+  if (size_t length = short_decimal(number, text)) {
+    append(line, text, length);
+    return;
   }
 #if defined(__cpp_lib_to_chars)
   std::to_chars_result result =
