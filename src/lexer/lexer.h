@@ -72,6 +72,17 @@ enum BinaryLevel : uint8_t {
   LEVEL_FACTOR,      // * /
 };
 
+constexpr BinaryLevel binding(TokenType type) {
+  switch (type) {
+    case TOKEN_OR: return LEVEL_OR;
+    case TOKEN_AND: return LEVEL_AND;
+    case TOKEN_EQ: case TOKEN_NEQ: case TOKEN_GT: case TOKEN_LT: return LEVEL_COMPARISON;
+    case TOKEN_PLUS: case TOKEN_MINUS: return LEVEL_TERM;
+    case TOKEN_STAR: case TOKEN_SLASH: return LEVEL_FACTOR;
+    default: return NOT_BINARY;
+  }
+}
+
 // Written by the cursor operations, by run(), by execute_if() and execute_while(), by
 // body assignments, and by the evaluator when it raises an error or ends.
 extern int32_t current_token;

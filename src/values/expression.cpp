@@ -269,8 +269,16 @@ ULVANE_INLINE static Read parse_full(Index at) {
   return left;
 }
 
-// A parenthesised expression; out of line because it recurses.
-[[gnu::noinline]] static Read parse_expression(Index at) { return parse_full(at); }
+// A parenthesised expression; out of line because it recurses. Once read, a short one is read
+// by its recorded form, as an expression that starts a statement is: every error the forms
+// can raise, they raise where the rules raise it. A condition of "&&" and "||" is read by the
+// rules, whose known right operands make the short ones found in parentheses quicker.
+[[gnu::noinline]] static Read parse_expression(Index at) {
+  uint8_t form = expression_forms[at];
+  if (form == FORM_OTHER || form == FORM_CONDITION) return parse_full(at);
+  Parsed result = evaluate_at(static_cast<int32_t>(at));
+  return {result.value, result.at};
+}
 
 // Numbers or variables found before, with arithmetic or comparison operators between them. As
 // the rules read them, the value is that of applying, again and again, an operator that binds
@@ -290,10 +298,37 @@ ULVANE_INLINE static double three_operands(double first, Index op1, double secon
   return apply_at(op2, apply_at(op1, first, second), third);
 }
 
-Parsed evaluate_three_operands(int32_t at) {
-  double value = three_operands(*operand_slots[at], at + 1, *operand_slots[at + 2], at + 3,
-                                *operand_slots[at + 4]);
+// Three operands, one routine per pair of operators, in which the order the two are applied in
+// and what each computes are known beforehand. The operator tokens PLUS to LT are contiguous.
+constexpr int OPERATOR_KINDS = TOKEN_LT - TOKEN_PLUS + 1;
+
+template <int pair>
+static Parsed three_operands_with(int32_t at) {
+  constexpr TokenType op1 = static_cast<TokenType>(TOKEN_PLUS + pair / OPERATOR_KINDS);
+  constexpr TokenType op2 = static_cast<TokenType>(TOKEN_PLUS + pair % OPERATOR_KINDS);
+  double first = *operand_slots[at];
+  double second = *operand_slots[at + 2];
+  double third = *operand_slots[at + 4];
+  double value;
+  if constexpr (binding(op2) > binding(op1)) {
+    value = apply(op1, first, apply(op2, second, third, at + 5), at + 3);
+  } else {
+    value = apply(op2, apply(op1, first, second, at + 3), third, at + 5);
+  }
   return {value, at + 5};
+}
+
+template <std::size_t... pairs>
+constexpr auto three_operand_routines(std::index_sequence<pairs...>) {
+  return std::array<Parsed (*)(int32_t), sizeof...(pairs)>{three_operands_with<pairs>...};
+}
+
+Parsed evaluate_three_operands(int32_t at) {
+  static constexpr auto routines =
+      three_operand_routines(std::make_index_sequence<OPERATOR_KINDS * OPERATOR_KINDS>());
+  int first = token_types[at + 1] - TOKEN_PLUS;
+  int second = token_types[at + 3] - TOKEN_PLUS;
+  return routines[first * OPERATOR_KINDS + second](at);
 }
 
 ULVANE_INLINE static double four_operands(double first, Index op1, double second, Index op2,
@@ -389,7 +424,7 @@ static std::array<uint8_t, MAX_TOKENS> atom_forms;
 
 // Which way each atom goes is a branch, not an index computed from its truth: the processor
 // predicts the branch and reads the next atom's tokens before the comparison is done.
-Parsed evaluate_condition(int32_t at) {
+bool condition_holds(int32_t at) {
   Index atom = condition_entries[at];
   for (;;) {
     bool holds;
@@ -407,9 +442,13 @@ Parsed evaluate_condition(int32_t at) {
     } else {
       exit = false_exits[atom];
     }
-    if (exit < 0) return {exit == EXIT_TRUE ? 1.0 : 0.0, condition_ends[at]};
+    if (exit < 0) return exit == EXIT_TRUE;
     atom = exit;
   }
+}
+
+Parsed evaluate_condition(int32_t at) {
+  return {condition_holds(at) ? 1.0 : 0.0, condition_ends[at]};
 }
 
 // The index of the ")" that closes the "(" at index open.

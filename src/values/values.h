@@ -109,11 +109,78 @@ extern std::array<uint8_t, MAX_TOKENS> expression_forms;
 // truth are computed.
 Parsed evaluate_condition(int32_t at);
 
+// The truth of an expression of FORM_CONDITION, computed as evaluate_condition() does.
+bool condition_holds(int32_t at);
+
 // As evaluate_by_rules(), for an expression of FORM_THREE_OPERANDS, FORM_FOUR_OPERANDS or
 // FORM_FIVE_OPERANDS.
 Parsed evaluate_three_operands(int32_t at);
 Parsed evaluate_four_operands(int32_t at);
 Parsed evaluate_five_operands(int32_t at);
+
+// The short forms, FORM_OPERAND to FORM_LESS: their length in tokens.
+constexpr int32_t short_length(ExpressionForm form) {
+  return form == FORM_OPERAND ? 1 : form <= FORM_NEGATE ? 2 : 3;
+}
+
+// Whether the expression of short form `form` at index `at` divides by zero: the rules then
+// raise the error.
+[[gnu::always_inline]] inline bool divides_by_zero(ExpressionForm form, int32_t at) {
+  return form == FORM_DIVIDE && *operand_slots[at + 2] == 0.0;
+}
+
+// The value of the expression of short form `form` at index `at`, once read before; callers
+// pass a constant form and test divides_by_zero() first.
+[[gnu::always_inline]] inline double short_value(ExpressionForm form, int32_t at) {
+  switch (form) {
+    case FORM_OPERAND:
+      return *operand_slots[at];
+    case FORM_NOT:
+      return *operand_slots[at + 1] == 0.0 ? 1.0 : 0.0;
+    case FORM_NEGATE:
+      // A sign flip, so -0 is -0.0.
+      return -*operand_slots[at + 1];
+    case FORM_ADD:
+      return *operand_slots[at] + *operand_slots[at + 2];
+    case FORM_SUBTRACT:
+      return *operand_slots[at] - *operand_slots[at + 2];
+    case FORM_MULTIPLY:
+      return *operand_slots[at] * *operand_slots[at + 2];
+    case FORM_DIVIDE:
+      return *operand_slots[at] / *operand_slots[at + 2];
+    case FORM_EQUAL:
+      return *operand_slots[at] == *operand_slots[at + 2] ? 1.0 : 0.0;
+    case FORM_NOT_EQUAL:
+      return *operand_slots[at] != *operand_slots[at + 2] ? 1.0 : 0.0;
+    case FORM_GREATER:
+      return *operand_slots[at] > *operand_slots[at + 2] ? 1.0 : 0.0;
+    default:
+      return *operand_slots[at] < *operand_slots[at + 2] ? 1.0 : 0.0;
+  }
+}
+
+// The truth of the expression of short form `form` at index `at`, a number or variable, one
+// with "!" before it, or a comparison, branched on as it is computed.
+[[gnu::always_inline]] inline bool short_truth(ExpressionForm form, int32_t at) {
+  switch (form) {
+    case FORM_OPERAND:
+      return *operand_slots[at] != 0.0;
+    case FORM_NOT:
+      return *operand_slots[at + 1] == 0.0;
+    case FORM_EQUAL:
+      return *operand_slots[at] == *operand_slots[at + 2];
+    case FORM_NOT_EQUAL:
+      return *operand_slots[at] != *operand_slots[at + 2];
+    case FORM_GREATER:
+      return *operand_slots[at] > *operand_slots[at + 2];
+    default:
+      return *operand_slots[at] < *operand_slots[at + 2];
+  }
+}
+
+[[gnu::always_inline]] inline Parsed short_form(ExpressionForm form, int32_t at) {
+  return {short_value(form, at), at + short_length(form)};
+}
 
 // As evaluate_by_rules(). Most expressions in loops are short ones: those are computed here,
 // at the caller, once read before. A division by zero, and every other expression, goes
@@ -121,31 +188,28 @@ Parsed evaluate_five_operands(int32_t at);
 [[gnu::always_inline]] inline Parsed evaluate_at(int32_t at) {
   switch (expression_forms[at]) {
     case FORM_OPERAND:
-      return {*operand_slots[at], at + 1};
+      return short_form(FORM_OPERAND, at);
     case FORM_NOT:
-      return {*operand_slots[at + 1] == 0.0 ? 1.0 : 0.0, at + 2};
+      return short_form(FORM_NOT, at);
     case FORM_NEGATE:
-      // A sign flip, so -0 is -0.0.
-      return {-*operand_slots[at + 1], at + 2};
+      return short_form(FORM_NEGATE, at);
     case FORM_ADD:
-      return {*operand_slots[at] + *operand_slots[at + 2], at + 3};
+      return short_form(FORM_ADD, at);
     case FORM_SUBTRACT:
-      return {*operand_slots[at] - *operand_slots[at + 2], at + 3};
+      return short_form(FORM_SUBTRACT, at);
     case FORM_MULTIPLY:
-      return {*operand_slots[at] * *operand_slots[at + 2], at + 3};
-    case FORM_DIVIDE: {
-      double right = *operand_slots[at + 2];
-      if (right == 0.0) break;
-      return {*operand_slots[at] / right, at + 3};
-    }
+      return short_form(FORM_MULTIPLY, at);
+    case FORM_DIVIDE:
+      if (divides_by_zero(FORM_DIVIDE, at)) break;
+      return short_form(FORM_DIVIDE, at);
     case FORM_EQUAL:
-      return {*operand_slots[at] == *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+      return short_form(FORM_EQUAL, at);
     case FORM_NOT_EQUAL:
-      return {*operand_slots[at] != *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+      return short_form(FORM_NOT_EQUAL, at);
     case FORM_GREATER:
-      return {*operand_slots[at] > *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+      return short_form(FORM_GREATER, at);
     case FORM_LESS:
-      return {*operand_slots[at] < *operand_slots[at + 2] ? 1.0 : 0.0, at + 3};
+      return short_form(FORM_LESS, at);
     case FORM_CONDITION:
       return evaluate_condition(at);
     case FORM_THREE_OPERANDS:
@@ -156,6 +220,28 @@ Parsed evaluate_five_operands(int32_t at);
       return evaluate_five_operands(at);
   }
   return evaluate_by_rules(at);
+}
+
+// The truth of the expression at index `at`, where a while that has been read before tests it.
+[[gnu::always_inline]] inline bool holds_at(int32_t at) {
+  switch (expression_forms[at]) {
+    case FORM_OPERAND:
+      return short_truth(FORM_OPERAND, at);
+    case FORM_NOT:
+      return short_truth(FORM_NOT, at);
+    case FORM_EQUAL:
+      return short_truth(FORM_EQUAL, at);
+    case FORM_NOT_EQUAL:
+      return short_truth(FORM_NOT_EQUAL, at);
+    case FORM_GREATER:
+      return short_truth(FORM_GREATER, at);
+    case FORM_LESS:
+      return short_truth(FORM_LESS, at);
+    case FORM_CONDITION:
+      return condition_holds(at);
+    default:
+      return evaluate_at(at).value != 0.0;
+  }
 }
 
 // Evaluates the expression at the cursor and moves the cursor past it.

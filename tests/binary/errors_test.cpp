@@ -131,6 +131,10 @@ TEST(Errors, LaterPasses) {
       {"var d = 3;\nwhile (d > -5) {\n  if (6 / (d - 1\n  ) > 2) { print(d); }\n"
        "  d = d - 1;\n}\n",
        "3\n2\n", "[Error at line 4] Division by zero\n"},
+      // Inside parentheses, read by the form found on the first pass.
+      {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = 2 * (i + 1 /\n    d\n) + 1;\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "", "[Error at line 6] Division by zero\n"},
       // After an if in a loop body, as after one outside: the line of its "{" when the
       // body was skipped, of its closing "}" when it ran.
       {"var i = 0;\nwhile (i < 1) {\n  if (i == 1)\n  {\n    print(\"never\");\n  }\n"
