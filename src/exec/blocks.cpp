@@ -325,17 +325,18 @@ static int32_t first_body_statement(int32_t at) {
   }
 }
 
-// while "(" expression ")" "{" statements "}"
-void execute_while() {
-  consume(TOKEN_LPAREN, "Expected '(' after 'while'");
-  int32_t condition_start = current_token;
-  // This first pass only finds where the condition ends, but still raises its errors.
-  evaluate();
-  consume(TOKEN_RPAREN, "Expected ')' after condition");
-  consume(TOKEN_LBRACE, "Expected '{' after while condition");
-  int32_t body_start = current_token;
-  int32_t body_end = block_end(body_start - 1);
-  for (;;) {
+// A loop's passes are run in runs of at most this many, each by one call of run_passes(). A
+// WebAssembly engine first runs a routine as quickly compiled code and, once it has run hot,
+// compiles it again with its optimizing compiler; the better code is used from the routine's
+// next call on, so a loop whose routine never returned would run to its end in the first.
+constexpr int PASSES_PER_RUN = 1024;
+
+// Runs passes of the loop whose condition starts at index condition_start and whose body runs
+// from body_start up to body_end, the index just past its "}": returns false once the
+// condition is false, true after PASSES_PER_RUN passes.
+[[gnu::noinline]] static bool run_passes(int32_t condition_start, int32_t body_start,
+                                         int32_t body_end) {
+  for (int pass = 0; pass < PASSES_PER_RUN; ++pass) {
 #ifdef ULVANE_FUZZ_LOOP_LIMIT
     // Fuzz build only: stop the run as a user stops an endless loop, counted over all
     // loops so that nested ones stay bounded too.
@@ -348,15 +349,28 @@ void execute_while() {
 #endif
     // The condition ends where it did on the first pass, which found the ")" and "{" after
     // it: they are taken again by stepping over them.
-    if (!holds_at(condition_start)) {
-      current_token = skip_block(body_start - 1);
-      return;
-    }
+    if (!holds_at(condition_start)) return false;
     // The closing "}" is never taken; in a body left open, body_end is the end token's
     // index, so a statement that would start on the script's last token does not run and
     // the cursor never reaches the end token here.
     execute_body(body_start, body_end - 1);
   }
+  return true;
+}
+
+// while "(" expression ")" "{" statements "}"
+void execute_while() {
+  consume(TOKEN_LPAREN, "Expected '(' after 'while'");
+  int32_t condition_start = current_token;
+  // This first pass only finds where the condition ends, but still raises its errors.
+  evaluate();
+  consume(TOKEN_RPAREN, "Expected ')' after condition");
+  consume(TOKEN_LBRACE, "Expected '{' after while condition");
+  int32_t body_start = current_token;
+  int32_t body_end = block_end(body_start - 1);
+  while (run_passes(condition_start, body_start, body_end)) {
+  }
+  current_token = skip_block(body_start - 1);
 }
 
 }  // namespace ulvane
