@@ -298,37 +298,87 @@ ULVANE_INLINE static double three_operands(double first, Index op1, double secon
   return apply_at(op2, apply_at(op1, first, second), third);
 }
 
-// Three operands, one routine per pair of operators, in which the order the two are applied in
-// and what each computes are known beforehand. The operator tokens PLUS to LT are contiguous.
+// Three and four operands, one routine per choice of operators, in which the order the
+// operators are applied in and what each computes are known beforehand; the same order as
+// above. `after` is the index just after an operator's right operand, where a division by
+// zero is raised. The operator tokens PLUS to LT are contiguous.
 constexpr int OPERATOR_KINDS = TOKEN_LT - TOKEN_PLUS + 1;
 
-template <int pair>
-static Parsed three_operands_with(int32_t at) {
-  constexpr TokenType op1 = static_cast<TokenType>(TOKEN_PLUS + pair / OPERATOR_KINDS);
-  constexpr TokenType op2 = static_cast<TokenType>(TOKEN_PLUS + pair % OPERATOR_KINDS);
-  double first = *operand_slots[at];
-  double second = *operand_slots[at + 2];
-  double third = *operand_slots[at + 4];
-  double value;
+template <TokenType op1, TokenType op2>
+ULVANE_INLINE static double three_known(double first, double second, double third,
+                                        Index after1, Index after2) {
   if constexpr (binding(op2) > binding(op1)) {
-    value = apply(op1, first, apply(op2, second, third, at + 5), at + 3);
+    return apply(op1, first, apply(op2, second, third, after2), after1);
   } else {
-    value = apply(op2, apply(op1, first, second, at + 3), third, at + 5);
+    return apply(op2, apply(op1, first, second, after1), third, after2);
   }
+}
+
+template <TokenType op1, TokenType op2, TokenType op3>
+ULVANE_INLINE static double four_known(double first, double second, double third, double fourth,
+                                       Index after1, Index after2, Index after3) {
+  if constexpr (binding(op1) >= binding(op2)) {
+    return three_known<op2, op3>(apply(op1, first, second, after1), third, fourth, after2, after3);
+  } else if constexpr (binding(op2) >= binding(op3)) {
+    return three_known<op1, op3>(first, apply(op2, second, third, after2), fourth, after1, after3);
+  } else {
+    return three_known<op1, op2>(first, second, apply(op3, third, fourth, after3), after1, after2);
+  }
+}
+
+// The operator of the given number, counting from 0, of a choice of `count` operators.
+constexpr TokenType chosen(int choice, int count, int number) {
+  for (int i = number + 1; i < count; ++i) choice /= OPERATOR_KINDS;
+  return static_cast<TokenType>(TOKEN_PLUS + choice % OPERATOR_KINDS);
+}
+
+template <int choice>
+static Parsed three_operands_with(int32_t at) {
+  double value = three_known<chosen(choice, 2, 0), chosen(choice, 2, 1)>(
+      *operand_slots[at], *operand_slots[at + 2], *operand_slots[at + 4], at + 3, at + 5);
   return {value, at + 5};
 }
 
-template <std::size_t... pairs>
-constexpr auto three_operand_routines(std::index_sequence<pairs...>) {
-  return std::array<Parsed (*)(int32_t), sizeof...(pairs)>{three_operands_with<pairs>...};
+template <int choice>
+static Parsed four_operands_with(int32_t at) {
+  double value =
+      four_known<chosen(choice, 3, 0), chosen(choice, 3, 1), chosen(choice, 3, 2)>(
+          *operand_slots[at], *operand_slots[at + 2], *operand_slots[at + 4],
+          *operand_slots[at + 6], at + 3, at + 5, at + 7);
+  return {value, at + 7};
+}
+
+using Routine = Parsed (*)(int32_t);
+
+template <std::size_t... choices>
+constexpr auto three_operand_routines(std::index_sequence<choices...>) {
+  return std::array<Routine, sizeof...(choices)>{three_operands_with<choices>...};
+}
+
+template <std::size_t... choices>
+constexpr auto four_operand_routines(std::index_sequence<choices...>) {
+  return std::array<Routine, sizeof...(choices)>{four_operands_with<choices>...};
+}
+
+// The number of the choice of the operators at op, op + 2, ... (count of them).
+static int choice_at(Index op, int count) {
+  int choice = 0;
+  for (int i = 0; i < count; ++i) {
+    choice = choice * OPERATOR_KINDS + (token_types[op + 2 * i] - TOKEN_PLUS);
+  }
+  return choice;
 }
 
 Parsed evaluate_three_operands(int32_t at) {
   static constexpr auto routines =
       three_operand_routines(std::make_index_sequence<OPERATOR_KINDS * OPERATOR_KINDS>());
-  int first = token_types[at + 1] - TOKEN_PLUS;
-  int second = token_types[at + 3] - TOKEN_PLUS;
-  return routines[first * OPERATOR_KINDS + second](at);
+  return routines[choice_at(at + 1, 2)](at);
+}
+
+Parsed evaluate_four_operands(int32_t at) {
+  static constexpr auto routines = four_operand_routines(
+      std::make_index_sequence<OPERATOR_KINDS * OPERATOR_KINDS * OPERATOR_KINDS>());
+  return routines[choice_at(at + 1, 3)](at);
 }
 
 ULVANE_INLINE static double four_operands(double first, Index op1, double second, Index op2,
@@ -342,11 +392,6 @@ ULVANE_INLINE static double four_operands(double first, Index op1, double second
   return three_operands(first, op1, second, op2, apply_at(op3, third, fourth));
 }
 
-Parsed evaluate_four_operands(int32_t at) {
-  double value = four_operands(*operand_slots[at], at + 1, *operand_slots[at + 2], at + 3,
-                               *operand_slots[at + 4], at + 5, *operand_slots[at + 6]);
-  return {value, at + 7};
-}
 
 Parsed evaluate_five_operands(int32_t at) {
   double first = *operand_slots[at];
