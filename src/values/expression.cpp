@@ -66,10 +66,26 @@ static double is_false(double value) { return truth(lanes(value) == lanes(0.0));
   error("Division by zero");
 }
 
-static Read parse_expression(Index at);
+static Read parse_group(Index at);
+
+// The length in tokens of a parenthesised expression of form `form` read before, when it is a
+// short one, FORM_OPERAND to FORM_FIVE_OPERANDS but FORM_CONDITION; else 0. Its ")" was taken
+// on that first reading and stands where it stood.
+static int32_t known_length(uint8_t form) {
+  // ORDER ExpressionForm
+  static constexpr uint8_t lengths[] = {0, 1, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 0, 5, 7, 9, 0};
+  static_assert(sizeof lengths == FORM_OTHER + 1 && FORM_CONDITION == 12);
+  return lengths[form];
+}
+
+// The value of a parenthesised expression whose known_length() is not 0; out of line, so that
+// the rules' recursion for nested parentheses keeps its frames small.
+[[gnu::noinline]] static double known_value(Index at) {
+  return evaluate_at(static_cast<int32_t>(at)).value;
+}
 
 // primary = number | identifier | "(" expression ")"
-// The parenthesised expression is read by parse_parenthesised(), which saves a call.
+// The parenthesised expression is read by parse_group(), which saves a call.
 [[gnu::noinline]] static Read parse_primary(Index at) {
   switch (token_types[at]) {
     case TOKEN_NUMBER:
@@ -88,13 +104,6 @@ static Read parse_expression(Index at);
 
 static Read parse_unary(Index at);
 
-// "(" expression ")", the "(" at `at`.
-ULVANE_INLINE static Read parse_parenthesised(Index at) {
-  Read inner = parse_expression(at + 1);
-  if (token_types[inner.at] != TOKEN_RPAREN) missing_parenthesis(inner.at);
-  return {inner.value, inner.at + 1};
-}
-
 // An operand of a binary operator: a number, or a variable already found, is read on the
 // spot from its slot, and so is one with a "!" or "-" in front; a parenthesised one, also
 // after a "!", is read without the unary rule's call; everything else goes through it.
@@ -105,14 +114,14 @@ ULVANE_INLINE static Read parse_operand(Index at) {
   if (type == TOKEN_NOT) {
     if (const double* slot = operand_slots[at + 1]) return {is_false(*slot), at + 2};
     if (token_types[at + 1] == TOKEN_LPAREN) {
-      Read inner = parse_parenthesised(at + 1);
+      Read inner = parse_group(at + 1);
       return {is_false(inner.value), inner.at};
     }
   } else if (type == TOKEN_MINUS) {
     // A sign flip, so -0 is -0.0.
     if (const double* slot = operand_slots[at + 1]) return {-*slot, at + 2};
   } else if (type == TOKEN_LPAREN) {
-    return parse_parenthesised(at);
+    return parse_group(at);
   }
   return parse_unary(at);
 }
@@ -130,7 +139,7 @@ ULVANE_INLINE static Read parse_operand(Index at) {
       return {-operand.value, operand.at};
     }
     case TOKEN_LPAREN:
-      return parse_parenthesised(at);
+      return parse_group(at);
     default:
       return parse_primary(at);
   }
@@ -269,15 +278,19 @@ ULVANE_INLINE static Read parse_full(Index at) {
   return left;
 }
 
-// A parenthesised expression; out of line because it recurses. Once read, a short one is read
-// by its recorded form, as an expression that starts a statement is: every error the forms
-// can raise, they raise where the rules raise it. A condition of "&&" and "||" is read by the
-// rules, whose known right operands make the short ones found in parentheses quicker.
-[[gnu::noinline]] static Read parse_expression(Index at) {
-  uint8_t form = expression_forms[at];
-  if (form == FORM_OTHER || form == FORM_CONDITION) return parse_full(at);
-  Parsed result = evaluate_at(static_cast<int32_t>(at));
-  return {result.value, result.at};
+// "(" expression ")", the "(" at `at`; out of line because it recurses. Once read
+// (note_expression() notes the forms of the parenthesised expressions in what a statement
+// reads), a short one is read by its recorded form, as an expression that starts a statement
+// is: every error the forms can raise, they raise where the rules raise it. A condition of
+// "&&" and "||" in parentheses is read by the rules, whose known right operands make the short
+// ones quick.
+[[gnu::noinline]] static Read parse_group(Index at) {
+  if (int32_t length = known_length(expression_forms[at + 1])) {
+    return {known_value(at + 1), at + length + 2};
+  }
+  Read inner = parse_full(at + 1);
+  if (token_types[inner.at] != TOKEN_RPAREN) missing_parenthesis(inner.at);
+  return {inner.value, inner.at + 1};
 }
 
 // Numbers or variables found before, with arithmetic or comparison operators between them. As
@@ -637,7 +650,10 @@ static ExpressionForm form_of(Index at, Index end) {
   return FORM_OTHER;
 }
 
-// Called once per expression start, when the expression there, up to `end`, has been read.
+// Called once per expression start, when the expression there, up to `end`, has been read:
+// notes its form and that of every parenthesised expression in it, which depend only on the
+// tokens and on the names found in reading them. A condition in parentheses is read by the
+// rules (parse_group()), so its atoms keep the exits of the condition around it.
 [[gnu::noinline]] static void note_expression(Index at, Index end) {
   ExpressionForm form = form_of(at, end);
   if (form == FORM_CONDITION) {
@@ -645,6 +661,12 @@ static ExpressionForm form_of(Index at, Index end) {
     condition_ends[at] = static_cast<int32_t>(end);
   }
   expression_forms[at] = form;
+  for (Index open = at; open < end; ++open) {
+    if (token_types[open] == TOKEN_LPAREN && expression_forms[open + 1] == FORM_UNKNOWN) {
+      ExpressionForm inner = form_of(open + 1, closing_parenthesis(open));
+      expression_forms[open + 1] = inner == FORM_CONDITION ? FORM_OTHER : inner;
+    }
+  }
 }
 
 Parsed evaluate_by_rules(int32_t at) {
