@@ -405,7 +405,6 @@ ULVANE_INLINE static double four_operands(double first, Index op1, double second
   return three_operands(first, op1, second, op2, apply_at(op3, third, fourth));
 }
 
-
 Parsed evaluate_five_operands(int32_t at) {
   double first = *operand_slots[at];
   double second = *operand_slots[at + 2];
