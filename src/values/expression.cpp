@@ -73,7 +73,7 @@ static Read parse_group(Index at);
 // on that first reading and stands where it stood.
 static int32_t known_length(uint8_t form) {
   // ORDER ExpressionForm
-  static constexpr uint8_t lengths[] = {0, 1, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 0, 5, 7, 9, 0};
+  static constexpr uint8_t lengths[] = {0, 1, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 0, 5, 7, 9, 0, 0, 0, 0};
   static_assert(sizeof lengths == FORM_OTHER + 1 && FORM_CONDITION == 12);
   return lengths[form];
 }
@@ -394,6 +394,49 @@ Parsed evaluate_four_operands(int32_t at) {
   return routines[choice_at(at + 1, 3)](at);
 }
 
+// Compound forms: one to three operands around arithmetic or comparison operators, some of
+// them with "!" or "-" before them or parenthesised expressions. Each operand is read as the
+// rules read one, raising what the rules raise, and then the operators are applied as above,
+// a division by zero raised just after its divisor; an operand that can raise an error comes
+// before every division (compound_operands()), so errors come in the rules' order.
+template <int choice>
+static double three_values_with(double first, double second, double third, Index after1,
+                                Index after2) {
+  return three_known<chosen(choice, 2, 0), chosen(choice, 2, 1)>(first, second, third, after1,
+                                                                 after2);
+}
+
+template <std::size_t... choices>
+constexpr auto three_value_routines(std::index_sequence<choices...>) {
+  return std::array<double (*)(double, double, double, Index, Index), sizeof...(choices)>{
+      three_values_with<choices>...};
+}
+
+Parsed evaluate_compound_one(int32_t at) {
+  Read only = parse_operand(at);
+  return {only.value, static_cast<int32_t>(only.at)};
+}
+
+Parsed evaluate_compound_two(int32_t at) {
+  Read first = parse_operand(at);
+  Read second = parse_operand(first.at + 1);
+  TokenType op = static_cast<TokenType>(token_types[first.at]);
+  return {apply(op, first.value, second.value, second.at), static_cast<int32_t>(second.at)};
+}
+
+Parsed evaluate_compound_three(int32_t at) {
+  static constexpr auto routines =
+      three_value_routines(std::make_index_sequence<OPERATOR_KINDS * OPERATOR_KINDS>());
+  Read first = parse_operand(at);
+  Index op1 = first.at;
+  Read second = parse_operand(op1 + 1);
+  Index op2 = second.at;
+  Read third = parse_operand(op2 + 1);
+  int choice = (token_types[op1] - TOKEN_PLUS) * OPERATOR_KINDS + (token_types[op2] - TOKEN_PLUS);
+  double value = routines[choice](first.value, second.value, third.value, second.at, third.at);
+  return {value, static_cast<int32_t>(third.at)};
+}
+
 ULVANE_INLINE static double four_operands(double first, Index op1, double second, Index op2,
                                           double third, Index op3, double fourth) {
   if (token_levels[op1] >= token_levels[op2]) {
@@ -463,7 +506,8 @@ static std::array<int32_t, MAX_TOKENS> condition_ends;
 static std::array<uint8_t, MAX_TOKENS> atom_forms;
 
 // An atom that is not one comparison of two values: three to five operands around arithmetic
-// and comparison operators are computed as such, any other atom by the comparison rule. Out
+// and comparison operators, and compound forms, are computed as such, any other atom by the
+// comparison rule. Out
 // of line, so that the loop over the other atoms keeps its few registers.
 [[gnu::noinline]] static bool atom_by_rules(Index atom) {
   int32_t at = static_cast<int32_t>(atom);
@@ -474,6 +518,12 @@ static std::array<uint8_t, MAX_TOKENS> atom_forms;
       return evaluate_four_operands(at).value != 0.0;
     case FORM_FIVE_OPERANDS:
       return evaluate_five_operands(at).value != 0.0;
+    case FORM_COMPOUND_ONE:
+      return evaluate_compound_one(at).value != 0.0;
+    case FORM_COMPOUND_TWO:
+      return evaluate_compound_two(at).value != 0.0;
+    case FORM_COMPOUND_THREE:
+      return evaluate_compound_three(at).value != 0.0;
     default:
       return parse_comparison(atom).value != 0.0;
   }
@@ -625,6 +675,27 @@ static bool gives_truth(Index from, Index end) {
 
 std::array<uint8_t, MAX_TOKENS> expression_forms;
 
+// How many operands the expression from `at` up to `end` has when it is of a compound form: one
+// to three operands around arithmetic and comparison operators, each a number, a variable or a
+// parenthesised expression, with any "!" and "-" before it; else 0. The operands are all read
+// before any operator is applied, so one that can raise an error must come before every
+// division: the rules would raise a division by zero before reading it.
+static int compound_operands(Index at, Index end) {
+  bool after_division = false;
+  for (int count = 1; count <= 3; ++count) {
+    Index core = at;
+    while (token_types[core] == TOKEN_NOT || token_types[core] == TOKEN_MINUS) ++core;
+    Index after = unary_end(at);
+    bool group = token_types[core] == TOKEN_LPAREN;
+    if (group ? after_division && can_raise(core + 1, after - 1) : !operand_slots[core]) return 0;
+    if (after == end) return count;
+    if (token_levels[after] < LEVEL_COMPARISON) return 0;
+    after_division = after_division || token_types[after] == TOKEN_SLASH;
+    at = after + 1;
+  }
+  return 0;
+}
+
 // The form of the expression from `at` up to `end`, read once without error.
 static ExpressionForm form_of(Index at, Index end) {
   Index length = end - at;
@@ -646,6 +717,9 @@ static ExpressionForm form_of(Index at, Index end) {
   if (flat && length == 7) return FORM_FOUR_OPERANDS;
   if (flat && length == 9) return FORM_FIVE_OPERANDS;
   if (gives_truth(at, end) && !can_raise(at, end)) return FORM_CONDITION;
+  if (int count = compound_operands(at, end)) {
+    return static_cast<ExpressionForm>(FORM_COMPOUND_ONE + count - 1);
+  }
   return FORM_OTHER;
 }
 

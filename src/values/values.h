@@ -79,7 +79,9 @@ Parsed evaluate_by_rules(int32_t at);
 // until it has been read once, then its form when it is one number or variable, one with "!"
 // or "-" before it, two around an arithmetic or comparison operator (one form per operator),
 // or three to five with such operators between them; FORM_CONDITION when it is a condition of
-// "&&", "||" and "!" that can raise no error when read again; else FORM_OTHER. Reading it
+// "&&", "||" and "!" that can raise no error when read again; a compound form when it is one to
+// three operands around such operators, of which some have "!" or "-" before them or are
+// parenthesised expressions; else FORM_OTHER. Reading it
 // found every name in it, for good, so the operands' slots stay filled. The operator is part
 // of the form, so that a short expression is computed after one branch on its form. Written
 // by evaluate_by_rules().
@@ -100,6 +102,9 @@ enum ExpressionForm : uint8_t {
   FORM_THREE_OPERANDS,
   FORM_FOUR_OPERANDS,
   FORM_FIVE_OPERANDS,
+  FORM_COMPOUND_ONE,  // FORM_COMPOUND_ONE to FORM_COMPOUND_THREE: one to three operands
+  FORM_COMPOUND_TWO,
+  FORM_COMPOUND_THREE,
   FORM_OTHER,
 };
 static_assert(FORM_LESS - FORM_ADD == TOKEN_LT - TOKEN_PLUS && TOKEN_STAR - TOKEN_PLUS == 2);
@@ -117,6 +122,11 @@ bool condition_holds(int32_t at);
 Parsed evaluate_three_operands(int32_t at);
 Parsed evaluate_four_operands(int32_t at);
 Parsed evaluate_five_operands(int32_t at);
+
+// As evaluate_by_rules(), for an expression of a compound form.
+Parsed evaluate_compound_one(int32_t at);
+Parsed evaluate_compound_two(int32_t at);
+Parsed evaluate_compound_three(int32_t at);
 
 // The short forms, FORM_OPERAND to FORM_LESS: their length in tokens.
 constexpr int32_t short_length(ExpressionForm form) {
@@ -218,6 +228,12 @@ constexpr int32_t short_length(ExpressionForm form) {
       return evaluate_four_operands(at);
     case FORM_FIVE_OPERANDS:
       return evaluate_five_operands(at);
+    case FORM_COMPOUND_ONE:
+      return evaluate_compound_one(at);
+    case FORM_COMPOUND_TWO:
+      return evaluate_compound_two(at);
+    case FORM_COMPOUND_THREE:
+      return evaluate_compound_three(at);
   }
   return evaluate_by_rules(at);
 }

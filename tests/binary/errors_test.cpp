@@ -131,6 +131,14 @@ TEST(Errors, LaterPasses) {
       {"var d = 3;\nwhile (d > -5) {\n  if (6 / (d - 1\n  ) > 2) { print(d); }\n"
        "  d = d - 1;\n}\n",
        "3\n2\n", "[Error at line 4] Division by zero\n"},
+      // Parenthesised operands: one that divides is read where the rules read it, before a
+      // division after it is applied and after a division before it.
+      {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = (1 /\n    d) + i /\n      d;\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "", "[Error at line 6] Division by zero\n"},
+      {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = i /\n    d + (1 /\n      d);\n"
+       "  d = d - 1;\n  i = i + 1;\n}\n",
+       "", "[Error at line 6] Division by zero\n"},
       // Inside parentheses, read by the form found on the first pass.
       {"var i = 0;\nvar d = 2;\nvar r = 0;\nwhile (i < 5) {\n  r = 2 * (i + 1 /\n    d\n) + 1;\n"
        "  d = d - 1;\n  i = i + 1;\n}\n",
